@@ -1,0 +1,58 @@
+#include "base/atomic_file.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include "base/error.h"
+
+namespace pasahorario {
+namespace fs = std::filesystem;
+
+fs::path StagingPath(const fs::path& target, std::string_view tag) {
+  static std::atomic<unsigned> counter{0};
+  static const unsigned salt = std::random_device{}();
+  for (;;) {
+    fs::path candidate = target;
+    candidate += "." + std::string(tag) + "~" + std::to_string(salt % 100000) + "-" +
+                 std::to_string(++counter);
+    std::error_code ec;
+    if (!fs::exists(candidate, ec)) return candidate;
+  }
+}
+
+void ReplaceFile(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  fs::rename(from, to, ec);
+  if (ec) {
+    throw Error("No se pudo sustituir el archivo " + to.string() + " por " + from.string() +
+                ": " + ec.message());
+  }
+}
+
+void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
+  const fs::path temp = StagingPath(target, "nuevo");
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (out) out.flush();
+    if (!out) {
+      out.close();
+      std::error_code ignored;
+      fs::remove(temp, ignored);
+      throw Error("No se pudo escribir el archivo " + target.string() +
+                  " (¿existe la carpeta y se puede escribir en ella?)");
+    }
+  }
+  try {
+    ReplaceFile(temp, target);
+  } catch (const Error&) {
+    std::error_code ignored;
+    fs::remove(temp, ignored);
+    throw;
+  }
+}
+
+}  // namespace pasahorario

@@ -1,0 +1,23 @@
+// Conversions between UTF-8 (inside the program) and UTF-16 (the Windows
+// and MSXML boundary), and a simple case fold for the subject-code test.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace pasahorario {
+
+// Invalid UTF-8 sequences become U+FFFD; nothing is dropped silently.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// Appends code point `cp` to `out` as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
+// Decodes one code point at `pos` and advances `pos`; U+FFFD for a bad byte.
+char32_t NextCodePoint(std::string_view utf8, size_t& pos);
+
+// Equality without regard to letter case, for Latin letters with and without
+// accents (Á and á match; A and Á do not), Greek and Cyrillic.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace pasahorario

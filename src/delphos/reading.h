@@ -1,0 +1,43 @@
+// Reads a loaded DELPHOS export: finds a section's record elements and takes
+// their values by position or by `dato` name. Never changes the document.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "delphos/xml_document.h"
+
+namespace pasahorario::delphos {
+
+// The six sections, in the order the export reads them.
+inline constexpr std::string_view kSections[] = {"MATERIAS",    "PROFESORES",  "AULAS",
+                                                 "GRUPOS",      "ASIGNATURAS", "TRAMOS"};
+
+// Record elements of every section `seq` directly under /SERVICIO/SALIDAS,
+// in document order (the path /SERVICIO/SALIDAS/listasal[@seq="..."]/listasal).
+// Empty when there is no such section; that is not an error.
+std::vector<XmlNode> SectionRecords(const XmlDocument& doc, std::string_view seq);
+
+// The values of one record element: its `salida` children only, in
+// document order, each trimmed of codes 0 to 32.
+class RecordValues {
+ public:
+  explicit RecordValues(const XmlNode& record);
+
+  // Number of value elements.
+  int count() const { return static_cast<int>(values_.size()); }
+
+  // Trimmed text at `position` (0-based). A position the record does not
+  // have reads as the empty string.
+  const std::string& At(int position) const;
+
+  // The `dato` attribute of each value element, untrimmed; empty when the
+  // element has none.
+  const std::string& NameAt(int position) const { return names_[position]; }
+
+ private:
+  std::vector<std::string> values_;
+  std::vector<std::string> names_;
+};
+
+}  // namespace pasahorario::delphos

@@ -1,0 +1,37 @@
+// The export direction: a loaded DELPHOS export becomes the six work tables
+// of the exchange directory, all or nothing.
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "delphos/xml_document.h"
+
+namespace pasahorario {
+
+struct ExportSummary {
+  struct Table {
+    std::string name;  // "ASIGNOMT"
+    int rows = 0;
+  };
+  std::vector<Table> tables;                 // in the converters' order
+  std::vector<std::string> absent_sections;  // sections not in the document
+};
+
+// Shows the start-time dialog with the given entry text and returns the
+// entry's text when it closes.
+using AskStartTimeFn = std::function<std::string(const std::string& entry)>;
+
+// Runs ExportarMaterias, ExportarProfesores, ExportarAulas, ExportarGrupos,
+// ExportarAsignaturas and ExportarTramos in this order on `doc`, each into a
+// staged table beside the old one in `exchange_dir`. Only when all six have
+// succeeded do they replace the old tables (and their .MDX files go). On any
+// failure every earlier table is left byte for byte and no staged file
+// remains. Throws Error for a document that is not a DELPHOS export (root
+// other than SERVICIO, no SALIDAS, none of the six sections).
+ExportSummary ExportarTodo(const delphos::XmlDocument& doc,
+                           const std::filesystem::path& exchange_dir,
+                           const AskStartTimeFn& ask_start_time);
+
+}  // namespace pasahorario

@@ -1,0 +1,127 @@
+// The work-table engine: dBase tables in the exchange directory.
+//
+// Writes dBase III/IV tables (version 0x03, language driver 0x57, Windows
+// code page 1252). Reads dBase III, IV, 5, 7 and Visual FoxPro tables with
+// fields C N F L D I O + @ (memo fields are skipped), decoding text by the
+// table's language driver. Deleted rows are never visited. The whole table is
+// held in memory while open; rows appended are written out on Close.
+//
+// Names: a table is named without extension ("ASIGNOMT") or with it
+// ("ASIGNOMT.DBF"); the file is <name>.DBF in the directory. On file
+// systems that tell letter case apart, directory and file names are found
+// regardless of case (\XTEMP and \xtemp, SOLUC.DBF and soluc.dbf).
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pasahorario::dbf {
+
+struct FieldSpec {
+  std::string name;   // up to 10 ASCII characters
+  char type = 'C';    // C text, L logical, N numeric, F float (others: read only)
+  int width = 0;      // bytes in the record
+  int decimals = 0;
+};
+
+// The layouts this program creates.
+FieldSpec TextField(std::string name, int width);    // C(width)
+FieldSpec LogicalField(std::string name);            // L(1)
+FieldSpec IntegerField(std::string name);            // N(11,0)
+FieldSpec FloatField(std::string name);              // N(20,4)
+
+// The .DBF path of table `name` in `dir` as it exists on disk (letter case
+// resolved), or as it would be created when there is none.
+std::filesystem::path TablePath(const std::filesystem::path& dir, std::string_view name);
+
+// Deletes the table's .DBF and .MDX files, each if it exists. Failures are
+// ignored, as the old table is replaced by the create step anyway.
+void DeleteTableFiles(const std::filesystem::path& dir, std::string_view name);
+
+enum class Access { kShared, kExclusive };
+
+class DbfTable {
+ public:
+  // A closed table bound to <dir>/<name>.DBF.
+  DbfTable(std::filesystem::path dir, std::string name);
+  // A closed table bound to exactly `file` (for staged files).
+  explicit DbfTable(std::filesystem::path file);
+  DbfTable(DbfTable&&) noexcept;
+  DbfTable& operator=(DbfTable&&) noexcept;
+  DbfTable(const DbfTable&) = delete;
+  DbfTable& operator=(const DbfTable&) = delete;
+  ~DbfTable();  // closes; errors on that close are lost, so call Close()
+
+  // Writes a new empty table with `fields`, replacing any file of that
+  // name. The table stays closed. Requires: closed. Throws Error naming the
+  // table and directory when the file cannot be written.
+  void Create(const std::vector<FieldSpec>& fields);
+
+  // Opens the table (no effect when already open) and stands on the first
+  // row. kExclusive also keeps every other process from opening it until
+  // Close. Throws Error naming table and directory when the file is
+  // missing, is held by another program, is not a dBase table, is cut
+  // short, or uses a multi-byte code page.
+  void Open(Access access = Access::kShared);
+
+  // Writes out appended rows and releases the file. No effect when closed.
+  void Close();
+  bool is_open() const;
+
+  std::string name() const;                        // "ASIGNOMT", for messages
+  const std::filesystem::path& path() const;
+  const std::vector<FieldSpec>& fields() const;    // Requires: open
+
+  // Index of the field `name` (compared without regard to ASCII case).
+  // Throws Error naming the field and the table when there is none.
+  int FieldIndex(std::string_view name) const;
+
+  // Adds a blank row at the end and makes it the current one; Post keeps
+  // it. Requires: open.
+  void Append();
+  void Post();
+
+  // Setters act on the current row. Text is cut to the field's width after
+  // conversion to the table's code page; a character it cannot hold
+  // becomes "?". A number too wide for its field throws Error.
+  void SetText(int field, std::string_view utf8);
+  void SetLogical(int field, bool value);
+  void SetInteger(int field, int64_t value);
+  void SetFloat(int field, double value);
+
+  // Getters read the current row. Text: decoded, without the trailing
+  // blanks that fill the field; numbers as written, logicals "T"/"F"/"".
+  std::string Text(int field) const;
+  // Whole number: numeric fields give their value (blank is 0, decimals are
+  // rounded); text fields go through the plain integer conversion, whose
+  // error names the text, with the table, field and row added.
+  int32_t Integer(int field) const;
+  double Float(int field) const;                   // blank is 0
+  std::optional<bool> Logical(int field) const;    // nothing when not set
+
+  // Stored-order navigation over rows that are not deleted and, while a
+  // filter is on, that pass it. First also applies after Open.
+  void First();
+  void Next();
+  bool Eof() const;
+
+  // Number of live rows in the table, ignoring any filter.
+  size_t RowCount() const;
+
+  // A filter of the form  FIELD= 'value'  (blanks around "=" allowed,
+  // single quotes inside the value doubled): only rows whose field text
+  // equals the value exactly pass. Switching it on stands on the first row
+  // that passes. Throws Error for any other form.
+  void SetFilter(std::string_view expression);
+  void SetFiltered(bool on);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace pasahorario::dbf
