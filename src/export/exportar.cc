@@ -1,12 +1,92 @@
 #include "export/exportar.h"
 
+#include <algorithm>
+#include <system_error>
+
 #include "base/error.h"
+#include "delphos/reading.h"
+#include "export/asignaturas.h"
+#include "export/catalogos.h"
+#include "export/staged_tables.h"
+#include "export/tramos.h"
 
 namespace pasahorario {
+namespace fs = std::filesystem;
 
-ExportSummary ExportarTodo(const delphos::XmlDocument&, const std::filesystem::path&,
-                           const AskStartTimeFn&) {
-  throw Error("La exportación aún no está disponible");
+namespace {
+
+constexpr std::string_view kNoEsExportacion = "El documento no es una exportación de DELPHOS: ";
+
+// The six section names found directly under SERVICIO/SALIDAS. Throws Error
+// when the document is not a DELPHOS export.
+std::vector<std::string> SectionsPresent(const delphos::XmlDocument& doc) {
+  const delphos::XmlNode root = doc.Root();
+  if (root.Name() != "SERVICIO") {
+    throw Error(std::string(kNoEsExportacion) + "su elemento raíz es " +
+                (root.empty() ? std::string("(ninguno)") : "<" + root.Name() + ">") +
+                ", no <SERVICIO>");
+  }
+  const std::vector<delphos::XmlNode> salidas = root.Children("SALIDAS");
+  if (salidas.empty()) {
+    throw Error(std::string(kNoEsExportacion) + "<SERVICIO> no tiene el elemento <SALIDAS>");
+  }
+  std::vector<std::string> present;
+  for (const delphos::XmlNode& s : salidas) {
+    for (const delphos::XmlNode& section : s.Children("listasal")) {
+      const std::optional<std::string> seq = section.Attribute("seq");
+      if (seq && std::ranges::find(delphos::kSections, *seq) != std::end(delphos::kSections)) {
+        present.push_back(*seq);
+      }
+    }
+  }
+  if (present.empty()) {
+    throw Error(std::string(kNoEsExportacion) +
+                "<SALIDAS> no tiene ninguna de las secciones MATERIAS, PROFESORES, AULAS, "
+                "GRUPOS, ASIGNATURAS y TRAMOS");
+  }
+  return present;
+}
+
+// Throws Error unless `dir` is a directory whose entries can be listed.
+void CheckExchangeDir(const fs::path& dir) {
+  std::error_code ec;
+  if (!fs::is_directory(dir, ec)) {
+    throw Error("No existe la carpeta de intercambio " + dir.string() +
+                "; no se ha cambiado ninguna tabla");
+  }
+  fs::directory_iterator listing(dir, ec);
+  if (ec) {
+    throw Error("No se puede leer la carpeta de intercambio " + dir.string() + " (" +
+                ec.message() + "); no se ha cambiado ninguna tabla");
+  }
+}
+
+}  // namespace
+
+ExportSummary ExportarTodo(const delphos::XmlDocument& doc, const fs::path& exchange_dir,
+                           const AskStartTimeFn& ask_start_time) {
+  const std::vector<std::string> present = SectionsPresent(doc);
+  CheckExchangeDir(exchange_dir);
+
+  ExportSummary summary;
+  for (std::string_view section : delphos::kSections) {
+    if (std::ranges::find(present, section) == present.end()) {
+      summary.absent_sections.emplace_back(section);
+    }
+  }
+
+  StagedTables staged(exchange_dir);
+  const fs::path asignomt = staged.Stage("ASIGNOMT");
+  summary.tables.push_back({"ASIGNOMT", ExportarMaterias(doc, asignomt)});
+  summary.tables.push_back({"PROFT", ExportarProfesores(doc, staged.Stage("PROFT"))});
+  summary.tables.push_back({"AULAT", ExportarAulas(doc, staged.Stage("AULAT"))});
+  summary.tables.push_back({"GRUPOST", ExportarGrupos(doc, staged.Stage("GRUPOST"))});
+  summary.tables.push_back(
+      {"ASIGT", ExportarAsignaturas(doc, staged.Stage("ASIGT"), asignomt)});
+  summary.tables.push_back(
+      {"DIASHORAST", ExportarTramos(doc, staged.Stage("DIASHORAST"), ask_start_time)});
+  staged.Commit();
+  return summary;
 }
 
 }  // namespace pasahorario

@@ -1,0 +1,35 @@
+// The four catalogue converters: subjects, teachers, rooms and groups of a
+// loaded DELPHOS export, each written as a new work table at a given path
+// (the staged file that later replaces ASIGNOMT, PROFT, AULAT or GRUPOST).
+//
+// Each creates its table with the full layout (also when the section is
+// missing), appends one row per record element with at least two value
+// elements, in document order, and returns the number of rows written.
+// Values a record lacks read as empty. Throws Error when the table cannot
+// be written; the file may then be left part-written.
+#pragma once
+#include <filesystem>
+
+#include "delphos/xml_document.h"
+
+namespace pasahorario {
+
+// Section MATERIAS into ASIGNOMT: COD, CODLARGO, NOMBRE, MATERIA, ESTAREA.
+// A record whose code (position 1) equals, without regard to letter case,
+// the code of a row already written gives no row.
+int ExportarMaterias(const delphos::XmlDocument& doc, const std::filesystem::path& table_file);
+
+// Section PROFESORES into PROFT: ABREV, NOMBRE, DEPART, DNI, X_EMPLEADO,
+// F_TOMAPOS, EMAIL (DEPART, DNI and EMAIL left empty).
+int ExportarProfesores(const delphos::XmlDocument& doc, const std::filesystem::path& table_file);
+
+// Section AULAS into AULAT: ABREV (the DELPHOS code when the room has no
+// code of its own), NOMBRE, EDIFICIO, MAXALUM (empty), DEPCENTRO.
+int ExportarAulas(const delphos::XmlDocument& doc, const std::filesystem::path& table_file);
+
+// Section GRUPOS into GRUPOST: ABREV, TURNO, NIVEL ("NIV" when empty),
+// CURSO, GRUPO, UNIDAD, DESCRIP (shift, level, course and group joined by
+// blanks), MARCO ("0").
+int ExportarGrupos(const delphos::XmlDocument& doc, const std::filesystem::path& table_file);
+
+}  // namespace pasahorario

@@ -1,0 +1,151 @@
+#include "export/tramos.h"
+
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "base/error.h"
+#include "base/text.h"
+#include "base/unicode.h"
+#include "delphos/reading.h"
+#include "export/hora_inicio.h"
+#include "export/time_text.h"
+#include "worktables/dbf_table.h"
+
+namespace pasahorario {
+namespace {
+
+// A slot code split into the day digit (the day letter's digit, or the first
+// character unchanged when it is no day letter) and the slot-number
+// characters (the second and third characters, as many as there are).
+struct SlotCode {
+  std::string day;
+  std::string number;
+};
+
+std::string DayDigit(std::string_view letter) {
+  static constexpr std::string_view kDayLetters = "LMXJVSD";  // Monday to Sunday
+  const size_t day = letter.size() == 1 ? kDayLetters.find(letter[0]) : std::string_view::npos;
+  return day == std::string_view::npos ? std::string(letter) : std::string(1, char('1' + day));
+}
+
+SlotCode SplitSlotCode(std::string_view code) {
+  if (code.empty()) return {};
+  size_t letter_end = 0;
+  NextCodePoint(code, letter_end);
+  size_t number_end = letter_end;
+  for (int i = 0; i < 2 && number_end < code.size(); ++i) NextCodePoint(code, number_end);
+  return {DayDigit(code.substr(0, letter_end)),
+          std::string(code.substr(letter_end, number_end - letter_end))};
+}
+
+// Where a record sits, for error messages.
+std::string Place(size_t index, std::string_view code) {
+  return "Sección TRAMOS, registro " + std::to_string(index + 1) +
+         (code.empty() ? std::string(", sin código de tramo") : ", tramo " + std::string(code));
+}
+
+// The Monday slot with a given number: its length in minutes and the record
+// that gave it (the last Monday record with that number).
+struct MondaySlot {
+  std::string length;
+  size_t record = 0;
+  std::string code;
+};
+
+// Start times by slot number. Slot 1 starts at `first_start` as entered;
+// each Monday slot k >= 2 with a length starts where slot k - 1 ends, which
+// needs slot k - 1's start and length. Slots without a start are absent.
+std::map<int32_t, std::string> StartTimes(const std::map<int32_t, MondaySlot>& monday,
+                                          const std::string& first_start) {
+  std::map<int32_t, std::string> starts{{1, first_start}};
+  for (const auto& [number, slot] : monday) {  // increasing numbers
+    if (number < 2 || slot.length.empty()) continue;
+    const auto previous_start = starts.find(number - 1);
+    const auto previous_slot = monday.find(number - 1);
+    try {
+      const int64_t begin = MinuteCount(previous_start == starts.end() ? "" : previous_start->second);
+      const int32_t length = ParseInteger(previous_slot == monday.end() ? "" : previous_slot->second.length);
+      starts[number] = TimeText(begin + length);
+    } catch (const Error& e) {
+      throw WithContext(e, Place(slot.record, slot.code));
+    }
+  }
+  return starts;
+}
+
+}  // namespace
+
+int ExportarTramos(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
+                   const AskStartTimeFn& ask_start_time) {
+  dbf::DbfTable table(table_file);
+  table.Create({dbf::TextField("DIHO", 10), dbf::TextField("CODDIHO", 10),
+                dbf::TextField("DIA", 20), dbf::TextField("TEXTODIA", 20),
+                dbf::TextField("HORA", 8), dbf::TextField("TEXTOHOR", 15),
+                dbf::TextField("HORADESDE", 8), dbf::TextField("HORAHASTA", 8),
+                dbf::TextField("MINUTOS", 8), dbf::TextField("MARCO", 1),
+                dbf::TextField("MARCOXML", 10)});
+  const std::string first_start = PedirHoraInicio(ask_start_time);
+  const std::vector<delphos::XmlNode> records = delphos::SectionRecords(doc, "TRAMOS");
+
+  // First pass: Monday's slot lengths, by position (slot code 1, length 2).
+  std::map<int32_t, MondaySlot> monday;
+  for (size_t i = 0; i < records.size(); ++i) {
+    const delphos::RecordValues values(records[i]);
+    const std::string& code = values.At(1);
+    int32_t number;
+    try {
+      number = ParseInteger(SplitSlotCode(code).number);
+    } catch (const Error& e) {
+      throw WithContext(e, Place(i, code));
+    }
+    if (number > 0 && code.starts_with('L')) monday[number] = {values.At(2), i, code};
+  }
+  const std::map<int32_t, std::string> starts = StartTimes(monday, first_start);
+
+  // Second pass: one row per record, its values taken by `dato` name.
+  table.Open();
+  const int diho = table.FieldIndex("DIHO"), coddiho = table.FieldIndex("CODDIHO"),
+            dia = table.FieldIndex("DIA"), hora = table.FieldIndex("HORA"),
+            textohor = table.FieldIndex("TEXTOHOR"), horadesde = table.FieldIndex("HORADESDE"),
+            horahasta = table.FieldIndex("HORAHASTA"), minutos = table.FieldIndex("MINUTOS"),
+            marco = table.FieldIndex("MARCO");
+  for (size_t i = 0; i < records.size(); ++i) {
+    const delphos::RecordValues values(records[i]);
+    std::string code, delphos_code, length;
+    for (int p = 0; p < values.count(); ++p) {
+      const std::string& name = values.NameAt(p);
+      if (name == "CODIGO_DELPHOS") {
+        delphos_code = values.At(p);
+      } else if (name == "NOMBRE" || name == "DIA") {
+        code = values.At(p);
+      } else if (name == "MINUTOS") {
+        length = values.At(p);
+      }
+    }
+    const SlotCode slot = SplitSlotCode(code);
+    std::string start, end;
+    try {
+      const auto found = starts.find(ParseInteger(slot.number));
+      if (found != starts.end()) start = found->second;
+      end = TimeText(MinuteCount(start) + ParseInteger(length));
+    } catch (const Error& e) {
+      throw WithContext(e, Place(i, code));
+    }
+    table.Append();
+    table.SetText(diho, slot.day + slot.number);
+    table.SetText(dia, slot.day);
+    table.SetText(hora, slot.number);
+    table.SetText(coddiho, delphos_code);
+    table.SetText(textohor, slot.number + "-" + start + "-" + end);
+    table.SetText(horadesde, start);
+    table.SetText(horahasta, end);
+    table.SetText(minutos, length);
+    table.SetText(marco, "0");
+    table.Post();
+  }
+  table.Close();
+  return static_cast<int>(records.size());
+}
+
+}  // namespace pasahorario
