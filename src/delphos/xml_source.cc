@@ -1,0 +1,202 @@
+#include "delphos/xml_source.h"
+
+#include <optional>
+
+#include "base/text.h"
+#include "base/unicode.h"
+#include "delphos/xml_wellformed.h"
+
+namespace pasahorario::delphos {
+namespace {
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string DecodeUtf16(std::string_view body, bool big_endian, std::string_view name) {
+  std::u16string units;
+  units.reserve(body.size() / 2);
+  for (size_t i = 0; i + 1 < body.size(); i += 2) {
+    const auto a = static_cast<unsigned char>(body[i]);
+    const auto b = static_cast<unsigned char>(body[i + 1]);
+    units += static_cast<char16_t>(big_endian ? (a << 8) | b : (b << 8) | a);
+  }
+  for (size_t i = 0; i < units.size(); ++i) {
+    const char16_t u = units[i];
+    const bool high = u >= 0xD800 && u <= 0xDBFF;
+    const bool paired = high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
+    if ((high && !paired) || (u >= 0xDC00 && u <= 0xDFFF)) {
+      const std::string before = Utf16ToUtf8(std::u16string_view(units).substr(0, i));
+      throw SyntaxError(name, before, before.size(), "secuencia UTF-16 no válida");
+    }
+    if (paired) ++i;
+  }
+  std::string text = Utf16ToUtf8(units);
+  if (body.size() % 2 != 0) throw SyntaxError(name, text, text.size(), "el texto UTF-16 termina a medio carácter");
+  return text;
+}
+
+void CheckUtf8(std::string_view body, std::string_view name) {
+  for (size_t pos = 0; pos < body.size();) {
+    const size_t start = pos;
+    const char32_t cp = NextCodePoint(body, pos);
+    if (cp == 0xFFFD && body.compare(start, 3, "\xEF\xBF\xBD") != 0) {
+      static constexpr char kDigits[] = "0123456789ABCDEF";
+      const auto byte = static_cast<unsigned char>(body[start]);
+      throw SyntaxError(name, body, start,
+                        std::string("el byte 0x") + kDigits[byte >> 4] + kDigits[byte & 0xF] +
+                            " no es UTF-8; si el archivo está en otra codificación, su declaración "
+                            "XML debe nombrarla (encoding=\"ISO-8859-1\", por ejemplo)");
+    }
+  }
+}
+
+std::string DecodeSingleByte(std::string_view body, Charset charset) {
+  std::string text;
+  text.reserve(body.size() + body.size() / 8);
+  for (char c : body) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text += c;
+    } else {
+      AppendUtf8(text, DecodeByte(charset, byte));
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+const XmlDeclaration::Item* XmlDeclaration::Find(std::string_view name) const {
+  for (const Item& item : items) {
+    if (item.name == name) return &item;
+  }
+  return nullptr;
+}
+
+std::optional<XmlDeclaration> ReadXmlDeclaration(std::string_view text,
+                                                 std::optional<XmlFault>& fault) {
+  if (!StartsWith(text, "<?xml") || text.size() < 6 || !IsSpace(text[5])) return std::nullopt;
+  XmlDeclaration declaration;
+  size_t p = 5;
+  const auto is_letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  for (;;) {
+    while (p < text.size() && IsSpace(text[p])) ++p;
+    if (text.compare(p, 2, "?>") == 0) {
+      declaration.end = p + 2;
+      return declaration;
+    }
+    const size_t name_begin = p;
+    while (p < text.size() && is_letter(text[p])) ++p;
+    const std::string_view name = text.substr(name_begin, p - name_begin);
+    while (p < text.size() && IsSpace(text[p])) ++p;
+    const bool known = name == "version" || name == "encoding" || name == "standalone";
+    if (!known || declaration.Find(name) || p >= text.size() || text[p] != '=') break;
+    ++p;
+    while (p < text.size() && IsSpace(text[p])) ++p;
+    if (p >= text.size() || (text[p] != '"' && text[p] != '\'')) break;
+    const size_t close = text.find(text[p], p + 1);
+    if (close == std::string_view::npos) break;
+    declaration.items.push_back({name, text.substr(p + 1, close - p - 1), name_begin, close + 1});
+    p = close + 1;
+    if (p < text.size() && !IsSpace(text[p]) && text.compare(p, 2, "?>") != 0) break;
+  }
+  fault = XmlFault{p, "declaración XML mal formada"};
+  return std::nullopt;
+}
+
+Error NotWellFormed(std::string_view name, std::optional<TextPosition> at, std::string_view reason) {
+  std::string where;
+  if (at) where = " (línea " + std::to_string(at->line) + ", columna " + std::to_string(at->column) + ")";
+  return Error("El archivo " + std::string(name) + " no es un documento XML válido" + where + ": " +
+               std::string(reason));
+}
+
+Error SyntaxError(std::string_view name, std::string_view text, size_t offset,
+                  std::string_view reason) {
+  return NotWellFormed(name, PositionOf(text, offset), reason);
+}
+
+XmlSource PrepareXml(std::string_view bytes, std::string_view name) {
+  XmlSource source;
+  XmlFormat& format = source.format;
+  std::string_view body = bytes;
+  std::optional<bool> utf16_big_endian;
+  if (StartsWith(body, "\xEF\xBB\xBF")) {
+    format.byte_order_mark = true;
+    body.remove_prefix(3);
+  } else if (StartsWith(body, "\xFF\xFE") || StartsWith(body, std::string_view("<\0?\0", 4))) {
+    utf16_big_endian = false;
+  } else if (StartsWith(body, "\xFE\xFF") || StartsWith(body, std::string_view("\0<\0?", 4))) {
+    utf16_big_endian = true;
+  }
+
+  std::optional<XmlFault> fault;
+  if (utf16_big_endian) {
+    if (StartsWith(body, "\xFF\xFE") || StartsWith(body, "\xFE\xFF")) body.remove_prefix(2);
+    source.text = DecodeUtf16(body, *utf16_big_endian, name);
+    format.charset = Charset::kUtf16;
+    format.encoding = "UTF-16";
+    const auto declaration = ReadXmlDeclaration(source.text, fault);
+    if (const XmlDeclaration::Item* declared = declaration ? declaration->Find("encoding") : nullptr) {
+      // The byte-order mark decides; the name is kept when it says the same.
+      format.encoding_declared = true;
+      if (AsciiLower(declared->value) == "utf-16") format.encoding = std::string(declared->value);
+    }
+  } else {
+    const auto declaration = ReadXmlDeclaration(body, fault);
+    if (const XmlDeclaration::Item* declared = declaration ? declaration->Find("encoding") : nullptr) {
+      const std::optional<Charset> charset = CharsetByName(declared->value);
+      if (!charset) {
+        throw Error("El archivo " + std::string(name) + " declara la codificación \"" +
+                    std::string(declared->value) +
+                    "\", que el programa no sabe leer (lee UTF-8, UTF-16, ISO-8859-1, "
+                    "ISO-8859-15 y windows-1252)");
+      }
+      if (*charset == Charset::kUtf16) {
+        throw Error("El archivo " + std::string(name) +
+                    " declara la codificación UTF-16 pero no está escrito en UTF-16");
+      }
+      format.encoding_declared = true;
+      if (!format.byte_order_mark) {  // with a UTF-8 byte-order mark, UTF-8 it is
+        format.charset = *charset;
+        format.encoding = std::string(declared->value);
+      }
+    }
+    if (format.charset == Charset::kUtf8) {
+      CheckUtf8(body, name);
+      source.text = std::string(body);
+    } else {
+      source.text = DecodeSingleByte(body, format.charset);
+    }
+  }
+  if (fault) throw SyntaxError(name, source.text, fault->offset, fault->reason);
+
+  // The text is UTF-8 now: the backends must not act on the declared name.
+  std::optional<XmlFault> ignored;
+  const auto declaration = ReadXmlDeclaration(source.text, ignored);
+  if (const XmlDeclaration::Item* declared = declaration ? declaration->Find("encoding") : nullptr) {
+    source.text.replace(declared->begin, declared->end - declared->begin,
+                        declared->end - declared->begin, ' ');
+  }
+  const size_t line_feed = source.text.find('\n');
+  format.crlf = line_feed != std::string::npos && line_feed > 0 && source.text[line_feed - 1] == '\r';
+
+  if (const std::optional<XmlFault> syntax = FindXmlFault(source.text)) {
+    throw SyntaxError(name, source.text, syntax->offset, syntax->reason);
+  }
+  return source;
+}
+
+std::string PathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+std::filesystem::path PathFromText(std::string_view text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+}  // namespace pasahorario::delphos
