@@ -1,0 +1,272 @@
+// One suite for both backends: it runs natively over pugixml and under Wine
+// over MSXML.
+#include "delphos/xml_document.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "base/error.h"
+
+namespace pasahorario::delphos {
+namespace {
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+
+std::string Utf16(std::u16string_view text, bool big_endian) {
+  std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t unit : text) {
+    const char hi = static_cast<char>(unit >> 8), lo = static_cast<char>(unit & 0xFF);
+    bytes += big_endian ? hi : lo;
+    bytes += big_endian ? lo : hi;
+  }
+  return bytes;
+}
+
+std::string Utf8(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+class XmlDocumentTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("xmldoc-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path Write(const std::string& name, std::string_view bytes) {
+    const fs::path path = dir_ / name;
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+  static std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(XmlDocumentTest, LoadHonoursByteOrderMarkAndDeclaredEncoding) {
+  struct Case {
+    std::string label, bytes, text, encoding;
+  };
+  const Case cases[] = {
+      {"utf8 sin declaración", "<a v=\"Á\">Peña €</a>", "Peña €", "UTF-8"},
+      {"utf8 con BOM", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?><a v=\"Á\">Peña €</a>",
+       "Peña €", "UTF-8"},
+      {"utf16le", Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<a v=\"Á\">Peña €</a>", false),
+       "Peña €", "UTF-16"},
+      {"utf16be", Utf16(u"<a v=\"Á\">Peña €</a>", true), "Peña €", "UTF-16"},
+      {"latin1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a v=\"\xC1\">Pe\xF1" "a \xA4</a>",
+       "Peña ¤", "ISO-8859-1"},
+      {"latin1 minúsculas", "<?xml version='1.0' encoding='iso-8859-1'?><a v=\"\xC1\">\x80</a>",
+       "\u0080", "iso-8859-1"},
+      {"latin9", "<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?><a v=\"\xC1\">\xA4</a>", "€",
+       "ISO-8859-15"},
+      {"cp1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a v=\"\xC1\">\x80 \x93x\x94 \x85 \xF1</a>",
+       "€ “x” … ñ", "windows-1252"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const XmlDocument doc = XmlDocument::Load(Write("e.xml", c.bytes));
+    EXPECT_EQ(doc.Root().Text(), c.text);
+    EXPECT_EQ(doc.Root().Attribute("v"), "Á");
+    EXPECT_EQ(doc.DeclaredEncoding(), c.encoding);
+  }
+}
+
+TEST_F(XmlDocumentTest, BrokenFileIsAnErrorNamingFileLineAndColumn) {
+  struct Case {
+    std::string bytes, where, reason;
+  };
+  const Case cases[] = {
+      {"<a>\n<b>\n  <c>x</d>\n</b></a>", "(línea 3, columna 7)", "</d> no corresponde a la de apertura <c>"},
+      {"<a>\n  <b>", "(línea 2, columna 6)", "sin cerrar el elemento <b>"},
+      {"", "(línea 1, columna 1)", "no tiene elemento raíz"},
+      {"<?xml version=\"1.0\"?>\n<!-- nada -->\n", "(línea 3, columna 1)", "no tiene elemento raíz"},
+      {"<a/>\n<b/>", "(línea 2, columna 1)", "más de un elemento raíz"},
+      {"<a>Ruiz & Hijos</a>", "(línea 1, columna 9)", "escríbalo como &amp;"},
+      {"<a>&nbsp;</a>", "(línea 1, columna 4)", "entidad no declarada &nbsp;"},
+      {"<a x=\"1\" x=\"2\"/>", "(línea 1, columna 10)", "atributo x repetido"},
+      {"<a x=1/>", "(línea 1, columna 6)", "no va entre comillas"},
+      {"<a x=\"<\"/>", "(línea 1, columna 7)", "«<» dentro del valor"},
+      {"<a/>texto", "(línea 1, columna 5)", "texto después del elemento raíz"},
+      {"<a>\x01</a>", "(línea 1, columna 4)", "carácter no permitido en XML (U+0001)"},
+      {"<a>&#1;</a>", "(línea 1, columna 4)", "no es un carácter permitido"},
+      {"<a><!-- a -- b --></a>", "(línea 1, columna 11)", "«--»"},
+      {"<a>\n Pe\xF1" "a</a>", "(línea 2, columna 4)", "el byte 0xF1 no es UTF-8"},
+      {"<a/>\n<?xml version=\"1.0\"?>", "(línea 2, columna 1)", "solo puede ir al comienzo"},
+      {"<?xml version=\"1.0\" encoding=ISO-8859-1?><a/>", "(línea 1, columna 30)", "declaración XML mal formada"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    const fs::path path = Write("roto.xml", c.bytes);
+    const std::string message = ErrorOf([&] { XmlDocument::Load(path); });
+    EXPECT_THAT(message, HasSubstr("El archivo " + Utf8(path) + " no es un documento XML válido " +
+                                   c.where + ": "));
+    EXPECT_THAT(message, HasSubstr(c.reason));
+  }
+}
+
+TEST_F(XmlDocumentTest, TrickyButWellFormedFilesLoad) {
+  const std::string documents[] = {
+      "<!DOCTYPE a [<!ENTITY e \"x\"> <!-- ] > -->]>\n<a>&e;</a>",
+      "<?xml version='1.0' standalone='yes'?><?pi datos?><a x='\"' y=\">\"><![CDATA[<&]]>&#233;&#xE9;]</a>",
+      "\n <a\n x = \"1\" ></a >\n<!-- fin -->\n",
+  };
+  for (const std::string& text : documents) {
+    SCOPED_TRACE(text);
+    EXPECT_NO_THROW(XmlDocument::Parse(text));
+  }
+}
+
+TEST_F(XmlDocumentTest, MissingOrUnsupportedFileIsAnErrorNamingIt) {
+  const fs::path missing = dir_ / "no-está.xml";
+  EXPECT_EQ(ErrorOf([&] { XmlDocument::Load(missing); }), "No existe el archivo " + Utf8(missing));
+  const fs::path ebcdic = Write("e.xml", "<?xml version=\"1.0\" encoding=\"EBCDIC-ES\"?><a/>");
+  EXPECT_THAT(ErrorOf([&] { XmlDocument::Load(ebcdic); }),
+              HasSubstr("declara la codificación \"EBCDIC-ES\", que el programa no sabe leer"));
+}
+
+TEST_F(XmlDocumentTest, TextGathersNestedContentAndCData) {
+  const XmlDocument doc =
+      XmlDocument::Parse("<r> a<b>b<![CDATA[<&>]]><i>i</i></b><!--x--><?p q?>c&amp;\n</r>");
+  EXPECT_EQ(doc.Root().Text(), " ab<&>ic&\n");
+  EXPECT_EQ(doc.Root().FirstChild("b").Text(), "b<&>i");
+  EXPECT_EQ(doc.Root().Name(), "r");
+}
+
+TEST_F(XmlDocumentTest, ChildrenCountOnlyElementsOfTheName) {
+  const XmlDocument doc = XmlDocument::Parse(
+      "<r><s>1</s><x>no</x><!--c--><s>2</s>texto<s dato=\"n\"/><y><s>hondo</s></y></r>");
+  const std::vector<XmlNode> s = doc.Root().Children("s");
+  ASSERT_EQ(s.size(), 3u);
+  EXPECT_EQ(s[1].Text(), "2");
+  EXPECT_EQ(s[2].Attribute("dato"), "n");
+  EXPECT_EQ(s[0].Attribute("dato"), std::nullopt);
+  EXPECT_EQ(doc.Root().FirstChild("x").Text(), "no");
+  EXPECT_TRUE(doc.Root().FirstChild("z").empty());
+}
+
+TEST_F(XmlDocumentTest, EmptyHandleAnswersEmptyAndRefusesChanges) {
+  XmlNode none = XmlDocument::Parse("<r/>").Root().FirstChild("nada");
+  EXPECT_TRUE(none.empty());
+  EXPECT_EQ(none.Name(), "");
+  EXPECT_EQ(none.Text(), "");
+  EXPECT_EQ(none.Attribute("dato"), std::nullopt);
+  EXPECT_TRUE(none.Children("salida").empty());
+  EXPECT_TRUE(none.FirstChild("salida").FirstChild("x").empty());
+  EXPECT_THAT(ErrorOf([&] { none.AppendElement("x"); }), HasSubstr("AppendElement"));
+  EXPECT_THAT(ErrorOf([&] { none.SetText("x"); }), HasSubstr("no existe"));
+}
+
+TEST_F(XmlDocumentTest, SelectFindsElementsInDocumentOrder) {
+  const XmlDocument doc = XmlDocument::Parse(
+      "<R><S><l seq=\"A\"><l>1</l><l>2</l></l><l seq=\"B\"><l>x</l></l><l seq=\"A\"><l>3</l></l></S>"
+      "<S><l seq=\"A\"><l>4</l></l></S></R>");
+  std::vector<std::string> texts;
+  for (const XmlNode& node : doc.Select("/R/S/l[@seq=\"A\"]/l")) texts.push_back(node.Text());
+  EXPECT_THAT(texts, testing::ElementsAre("1", "2", "3", "4"));
+  EXPECT_TRUE(doc.Select("/R/S/l[@seq=\"a\"]/l").empty());
+  EXPECT_THAT(ErrorOf([&] { doc.Select("/R/S/l[@seq="); }), HasSubstr("no es válida"));
+}
+
+TEST_F(XmlDocumentTest, ChangesBuildTheTree) {
+  XmlDocument doc = XmlDocument::Parse("<r><a>viejo<b/></a><c/></r>");
+  XmlNode root = doc.Root();
+  XmlNode a = root.FirstChild("a");
+  a.SetText("nuevo");
+  a.SetAttribute("k", "1");
+  a.SetAttribute("k", "2");
+  XmlNode d = root.AppendElement("d");
+  d.SetText("");
+  root.RemoveChild(root.FirstChild("c"));
+  EXPECT_EQ(XmlDocument::Parse(doc.Serialize()).Root().FirstChild("a").Attribute("k"), "2");
+  EXPECT_EQ(doc.Serialize(), "<r><a k=\"2\">nuevo</a><d/></r>\n");
+  EXPECT_THAT(ErrorOf([&] { a.RemoveChild(d); }), HasSubstr("<d> no es hijo de <a>"));
+  EXPECT_THAT(ErrorOf([&] { d.SetText("a\x02z"); }), HasSubstr("código de control 0x02"));
+  EXPECT_THAT(ErrorOf([&] { d.AppendElement("1x"); }), HasSubstr("no es un nombre válido"));
+}
+
+TEST_F(XmlDocumentTest, SavedValuesAreEscapedAndReadBackUnchanged) {
+  XmlDocument doc = XmlDocument::Parse("<r><v/></r>");
+  XmlNode v = doc.Root().FirstChild("v");
+  const std::string text = "Ruiz & Hijos <S.L.> \"a\" 'b' ]]>";
+  v.SetText(text);
+  v.SetAttribute("dato", text);
+  const std::string bytes = doc.Serialize();
+  EXPECT_THAT(bytes, HasSubstr("Ruiz &amp; Hijos &lt;S.L."));
+  const XmlDocument back = XmlDocument::Parse(bytes);
+  EXPECT_EQ(back.Root().FirstChild("v").Text(), text);
+  EXPECT_EQ(back.Root().FirstChild("v").Attribute("dato"), text);
+}
+
+TEST_F(XmlDocumentTest, SaveWritesTheDeclaredEncodingWithReferencesForTheRest) {
+  struct Case {
+    std::string encoding, value, bytes;
+  };
+  const Case cases[] = {
+      {"ISO-8859-1", "Peña 5 €", "Pe\xF1" "a 5 &#8364;"},
+      {"ISO-8859-1", "𝄞", "&#119070;"},
+      {"windows-1252", "5 € “x”", "5 \x80 \x93x\x94"},
+      {"windows-1252", "Ω", "&#937;"},
+      {"ISO-8859-15", "5 € ¤", "5 \xA4 &#164;"},
+      {"UTF-8", "5 €", "5 \xE2\x82\xAC"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.encoding + " " + c.value);
+    XmlDocument doc =
+        XmlDocument::Parse("<?xml version=\"1.0\" encoding=\"" + c.encoding + "\"?>\n<r><v/></r>\n");
+    XmlNode v = doc.Root().FirstChild("v");
+    v.SetText(c.value);
+    v.SetAttribute("a", c.value);
+    const fs::path path = dir_ / "r.xml";
+    doc.Save(path);
+    const std::string bytes = Read(path);
+    EXPECT_EQ(bytes.substr(0, bytes.find('\n')),
+              "<?xml version=\"1.0\" encoding=\"" + c.encoding + "\"?>");
+    EXPECT_THAT(bytes, HasSubstr(">" + c.bytes + "</v>"));
+    EXPECT_THAT(bytes, HasSubstr("a=\"" + c.bytes + "\""));
+    const XmlDocument back = XmlDocument::Load(path);
+    EXPECT_EQ(back.Root().FirstChild("v").Text(), c.value);
+    EXPECT_EQ(back.Root().FirstChild("v").Attribute("a"), c.value);
+    EXPECT_EQ(back.DeclaredEncoding(), c.encoding);
+  }
+}
+
+TEST_F(XmlDocumentTest, UnchangedDocumentIsWrittenAsLoaded) {
+  const std::string documents[] = {
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<!-- Exportaci\xF3n -->\r\n"
+      "<?aplicacion version=\"2\"?>\r\n<SERVICIO>\r\n  <A x=\"\xE1\">\xE1 &amp; b</A>\r\n"
+      "  <B/>\r\n\t<C><![CDATA[ <x> ]]></C>\r\n</SERVICIO>\r\n",
+      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<R>\n  <A>€</A>\n</R>\n",
+      "<R><A>sin declaración</A></R>\n",
+      Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<R>\r\n  <A>€</A>\r\n</R>\r\n", false),
+  };
+  for (const std::string& bytes : documents) {
+    SCOPED_TRACE(bytes);
+    EXPECT_EQ(XmlDocument::Parse(bytes).Serialize(), bytes);
+  }
+}
+
+}  // namespace
+}  // namespace pasahorario::delphos
