@@ -13,8 +13,14 @@ namespace pasahorario::delphos {
 inline constexpr std::string_view kSections[] = {"MATERIAS",    "PROFESORES",  "AULAS",
                                                  "GRUPOS",      "ASIGNATURAS", "TRAMOS"};
 
+// The path of the record elements of section `seq`:
+// /SERVICIO/SALIDAS/listasal[@seq="<seq>"]/listasal.
+// Requires: `seq` holds no double quote.
+std::string SectionPath(std::string_view seq);
+
 // Record elements of every section `seq` directly under /SERVICIO/SALIDAS,
-// in document order (the path /SERVICIO/SALIDAS/listasal[@seq="..."]/listasal).
+// in document order (the elements SectionPath(seq) selects). Several
+// sections with the same `seq` give their records one after the other.
 // Empty when there is no such section; that is not an error.
 std::vector<XmlNode> SectionRecords(const XmlDocument& doc, std::string_view seq);
 
@@ -31,9 +37,9 @@ class RecordValues {
   // have reads as the empty string.
   const std::string& At(int position) const;
 
-  // The `dato` attribute of each value element, untrimmed; empty when the
-  // element has none.
-  const std::string& NameAt(int position) const { return names_[position]; }
+  // The `dato` attribute of the value element at `position`, untrimmed;
+  // empty when the element has none or the record has no such position.
+  const std::string& NameAt(int position) const;
 
  private:
   std::vector<std::string> values_;
