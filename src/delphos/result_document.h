@@ -26,8 +26,15 @@ XmlNode AgregarRegistro(XmlNode& parent, std::string_view seq);
 // value gives an element without text.
 void AgregarSalida(XmlNode& parent, std::string_view name, std::string_view value);
 
+// The `seq` of the n-th teacher record, "EMPLEADO_" + n in decimal, and of
+// the m-th activity record of a teacher, "ACTIVIDAD_" + m.
+// Requires: n >= 1, m >= 1.
+std::string SeqEmpleado(int n);
+std::string SeqActividad(int m);
+
 // The result path: the chosen path split after its last backslash, slash or
-// colon, with "ResultadoTablerix" between the two parts.
+// colon, with "ResultadoTablerix" between the two parts
+// (C:\datos\horario.xml gives C:\datos\ResultadoTablerixhorario.xml).
 std::string NombreResultado(std::string_view chosen_path);
 
 // Saves `doc` under NombreResultado(chosen_path), replacing an earlier

@@ -77,6 +77,12 @@ class Bstr {
   BSTR b_ = nullptr;
 };
 
+std::string Hex(HRESULT hr) {
+  char number[16];
+  wsprintfA(number, "0x%08lX", static_cast<unsigned long>(hr));
+  return number;
+}
+
 // The system's text for `hr`, or its number when the system has none.
 std::string SystemMessage(HRESULT hr) {
   wchar_t* buffer = nullptr;
@@ -89,14 +95,13 @@ std::string SystemMessage(HRESULT hr) {
   while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ' || text.back() == u'.')) {
     text.pop_back();
   }
-  char number[16];
-  wsprintfA(number, "0x%08lX", static_cast<unsigned long>(hr));
-  return text.empty() ? std::string("Error ") + number : Utf16ToUtf8(text) + " (" + number + ")";
+  return text.empty() ? "Error " + Hex(hr) : Utf16ToUtf8(text);
 }
 
 void Check(HRESULT hr, const char* what) {
   if (FAILED(hr)) {
-    throw Error(std::string("El componente XML falló en ") + what + ": " + SystemMessage(hr));
+    throw Error(std::string("El componente XML falló en ") + what + ": " + SystemMessage(hr) +
+                " (" + Hex(hr) + ")");
   }
 }
 
@@ -110,7 +115,7 @@ void EnsureCom() {
   if (CoGetApartmentType(&type, &qualifier) == CO_E_NOTINITIALIZED) {
     const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) {
-      throw Error("No se pudo iniciar COM: " + SystemMessage(hr));
+      throw Error("No se pudo iniciar COM: " + SystemMessage(hr) + " (" + Hex(hr) + ")");
     }
   }
   ready = true;
