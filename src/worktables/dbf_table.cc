@@ -1,1 +1,262 @@
-// Placeholder; being written.
+#include "worktables/dbf_table.h"
+
+#include <system_error>
+#include <utility>
+#include <variant>
+
+#include "base/atomic_file.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "worktables/table_path.h"
+#include "worktables/table_state.h"
+
+namespace pasahorario::dbf {
+namespace fs = std::filesystem;
+
+namespace {
+
+// A blank record for `fields`: blanks in text fields, zero bytes in the
+// binary ones, whose empty value that is.
+std::string BlankRecord(const TableHeader& header) {
+  std::string record(static_cast<size_t>(header.record_length), ' ');
+  for (const StoredField& f : header.fields) {
+    const char t = f.spec.type;
+    const bool binary = (header.flavor == Flavor::kLevel7 &&
+                         (t == 'I' || t == '+' || t == 'O' || t == '@')) ||
+                        (header.flavor == Flavor::kVisualFoxPro &&
+                         (t == 'I' || t == 'B' || t == 'Y' || t == 'T'));
+    if (binary) record.replace(f.offset, f.spec.width, f.spec.width, '\0');
+  }
+  return record;
+}
+
+}  // namespace
+
+FieldSpec TextField(std::string name, int width) { return {std::move(name), 'C', width, 0}; }
+FieldSpec LogicalField(std::string name) { return {std::move(name), 'L', 1, 0}; }
+FieldSpec IntegerField(std::string name) { return {std::move(name), 'N', 11, 0}; }
+FieldSpec FloatField(std::string name) { return {std::move(name), 'N', 20, 4}; }
+
+DbfTable::DbfTable(fs::path dir, std::string name) : impl_(std::make_unique<Impl>()) {
+  impl_->base_name = TableBaseName(name);
+  impl_->by_name = true;
+  impl_->file = TablePath(dir, impl_->base_name);
+  impl_->dir = std::move(dir);
+}
+
+DbfTable::DbfTable(fs::path file) : impl_(std::make_unique<Impl>()) {
+  const std::string file_name = PathText(file.filename());
+  impl_->base_name = file_name.substr(0, file_name.find('.'));
+  impl_->file = std::move(file);
+}
+
+DbfTable::DbfTable(DbfTable&&) noexcept = default;
+DbfTable& DbfTable::operator=(DbfTable&& other) noexcept {
+  if (this != &other) {
+    CloseQuietly();  // the table this object held
+    impl_ = std::move(other.impl_);
+  }
+  return *this;
+}
+
+DbfTable::~DbfTable() { CloseQuietly(); }
+
+void DbfTable::CloseQuietly() noexcept {
+  if (!impl_) return;
+  try {
+    Close();
+  } catch (const Error&) {
+    impl_->Reset();  // nowhere to report it from here
+  }
+}
+
+void DbfTable::Create(const std::vector<FieldSpec>& fields) {
+  Impl& t = *impl_;
+  if (t.open) throw Error("No se puede crear de nuevo " + t.Label() + " mientras está abierta");
+  if (t.by_name) t.file = TablePath(t.dir, t.base_name);
+  const std::string problem = FieldListProblem(fields);
+  if (!problem.empty()) throw Error("No se puede crear " + t.Label() + ": " + problem);
+
+  // A table another program holds open is not replaced under its feet.
+  std::error_code ec;
+  if (fs::exists(t.file, ec)) {
+    LockedFile probe;
+    std::string reason;
+    if (probe.Open(t.file, true, &reason) == LockedFile::Status::kBusy) {
+      throw Error("No se puede crear " + t.Label() + ": está abierta en otro programa");
+    }
+  }
+  try {
+    WriteFileAtomically(t.file, BuildHeader(fields, Today()) + '\x1A');
+  } catch (const Error& e) {
+    throw Error("No se pudo crear " + t.Label() + ": " + e.what());
+  }
+}
+
+void DbfTable::Open(Access access) {
+  Impl& t = *impl_;
+  if (t.open) return;
+  if (t.by_name) t.file = TablePath(t.dir, t.base_name);
+  std::string reason;
+  switch (t.handle.Open(t.file, access == Access::kExclusive, &reason)) {
+    case LockedFile::Status::kOpen:
+      break;
+    case LockedFile::Status::kMissing: {
+      std::error_code ec;
+      const fs::path dir = t.file.parent_path();
+      if (!dir.empty() && !fs::is_directory(dir, ec)) {
+        throw Error("No existe la carpeta " + PathText(dir) + ", donde debería estar la tabla " +
+                    t.base_name);
+      }
+      throw Error("No existe la tabla " + t.base_name + " en la carpeta " +
+                  PathText(dir.empty() ? fs::path(".") : dir));
+    }
+    case LockedFile::Status::kBusy:
+      throw Error("No se puede abrir " + t.Label() + ": está abierta en otro programa");
+    case LockedFile::Status::kFailed:
+      throw Error("No se pudo abrir " + t.Label() + ": " + reason);
+  }
+
+  std::string bytes;
+  if (!t.handle.ReadAll(&bytes)) {
+    t.Reset();
+    throw Error("No se pudo leer " + t.Label());
+  }
+  auto read = ReadHeader(bytes);
+  if (const auto* problem = std::get_if<HeaderProblem>(&read)) {
+    const std::string label = t.Label();
+    t.Reset();
+    switch (problem->kind) {
+      case HeaderProblem::kNotDbase:
+        throw Error("No se puede abrir " + label + ": no es una tabla dBase (" + problem->detail +
+                    ")");
+      case HeaderProblem::kTruncated:
+        throw Error("No se puede abrir " + label + ": está incompleta (" + problem->detail + ")");
+      case HeaderProblem::kMultiByte:
+        throw Error("No se puede abrir " + label + ": su texto está en la página de códigos " +
+                    std::to_string(problem->code_page) +
+                    ", de varios bytes por carácter, que este programa no lee");
+      case HeaderProblem::kEncrypted:
+        throw Error("No se puede abrir " + label + ": está cifrada");
+    }
+  }
+  TableHeader& header = std::get<TableHeader>(read);
+  const size_t rows = RecordsHeld(header, bytes.size());
+
+  t.flavor = header.flavor;
+  t.page = CodePage::Find(header.code_page);
+  t.header_length = header.header_length;
+  t.record_length = header.record_length;
+  t.specs.clear();
+  t.offsets.clear();
+  for (StoredField& f : header.fields) {
+    t.specs.push_back(std::move(f.spec));
+    t.offsets.push_back(f.offset);
+  }
+  t.blank_record = BlankRecord(header);
+  bytes.erase(0, static_cast<size_t>(header.header_length));
+  bytes.resize(rows * static_cast<size_t>(header.record_length));
+  t.records = std::move(bytes);
+  t.stored_rows = rows;
+  t.live_rows = 0;
+  for (size_t row = 0; row < rows; ++row) t.live_rows += t.deleted(row) ? 0 : 1;
+  t.pending = false;
+  t.filter_ready = false;
+  t.open = true;
+  First();
+}
+
+void DbfTable::Close() {
+  Impl& t = *impl_;
+  if (!t.open) return;
+  if (t.pending) {  // a row appended and never posted is dropped
+    t.records.resize(t.records.size() - static_cast<size_t>(t.record_length));
+    t.pending = false;
+  }
+  const size_t rows = t.row_count();
+  if (rows > t.stored_rows) {
+    const size_t from = t.stored_rows * static_cast<size_t>(t.record_length);
+    const std::string_view added = std::string_view(t.records).substr(from);
+    std::string reason;
+    const bool written =
+        t.handle.WriteAt(static_cast<uint64_t>(t.header_length) + from, added, &reason) &&
+        t.handle.WriteAt(static_cast<uint64_t>(t.header_length) + t.records.size(), "\x1A",
+                         &reason) &&
+        t.handle.WriteAt(1, DateAndCount(Today(), static_cast<uint32_t>(rows)), &reason);
+    if (!written) {
+      const std::string label = t.Label();
+      t.Reset();
+      throw Error("No se pudieron guardar las filas nuevas de " + label + ": " + reason);
+    }
+  }
+  t.Reset();
+}
+
+bool DbfTable::is_open() const { return impl_->open; }
+std::string DbfTable::name() const { return impl_->base_name; }
+const fs::path& DbfTable::path() const { return impl_->file; }
+const std::vector<FieldSpec>& DbfTable::fields() const { return impl_->specs; }
+
+int DbfTable::FieldIndex(std::string_view name) const {
+  const Impl& t = *impl_;
+  t.RequireOpen();
+  const std::string wanted = AsciiLower(name);
+  for (size_t i = 0; i < t.specs.size(); ++i) {
+    if (AsciiLower(t.specs[i].name) == wanted) return static_cast<int>(i);
+  }
+  throw Error("No existe el campo " + std::string(name) + " en " + t.Label());
+}
+
+void DbfTable::Append() {
+  Impl& t = *impl_;
+  t.RequireOpen();
+  if (!t.handle.writable()) throw Error("No se pueden añadir filas a " + t.Label() + ": es de solo lectura");
+  if (t.row_count() >= 0xFFFFFFFFu) throw Error("No caben más filas en " + t.Label());
+  t.PostPending();
+  t.records += t.blank_record;
+  t.pending = true;
+  t.current = t.row_count() - 1;
+}
+
+void DbfTable::Post() { impl_->PostPending(); }
+
+void DbfTable::First() {
+  Impl& t = *impl_;
+  t.RequireOpen();
+  t.PostPending();
+  if (t.filtered && !t.filter_ready) t.PrepareFilter();
+  t.current = t.VisibleFrom(0);
+}
+
+void DbfTable::Next() {
+  Impl& t = *impl_;
+  t.RequireOpen();
+  t.PostPending();
+  if (t.filtered && !t.filter_ready) t.PrepareFilter();
+  if (!t.at_end()) t.current = t.VisibleFrom(t.current + 1);
+}
+
+bool DbfTable::Eof() const { return !impl_->open || impl_->at_end(); }
+
+size_t DbfTable::RowCount() const { return impl_->open ? impl_->live_rows : 0; }
+
+void DbfTable::SetFilter(std::string_view expression) {
+  Impl& t = *impl_;
+  std::optional<EqualityFilter> filter = ParseEqualityFilter(expression);
+  if (!filter) {
+    throw Error("El filtro \"" + std::string(expression) + "\" de " + t.Label() +
+                " no tiene la forma CAMPO= 'valor'");
+  }
+  t.filter = std::move(filter);
+  t.filter_text = std::string(expression);
+  t.filter_ready = false;
+  if (t.open && t.filtered) First();
+}
+
+void DbfTable::SetFiltered(bool on) {
+  Impl& t = *impl_;
+  t.filtered = on;
+  if (t.open && on) First();
+}
+
+}  // namespace pasahorario::dbf

@@ -121,6 +121,7 @@ class DbfTable {
 
  private:
   struct Impl;
+  void CloseQuietly() noexcept;
   std::unique_ptr<Impl> impl_;
 };
 

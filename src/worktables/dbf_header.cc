@@ -1,0 +1,248 @@
+#include "worktables/dbf_header.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <optional>
+
+#include "base/text.h"
+#include "worktables/codepage.h"
+
+namespace pasahorario::dbf {
+namespace {
+
+constexpr uint8_t kVersionDbase3 = 0x03;
+constexpr uint8_t kDriverWindows1252 = 0x57;  // DBWINUS0
+constexpr char kFieldListEnd = 0x0D;
+
+unsigned Byte(std::string_view s, size_t i) { return static_cast<unsigned char>(s[i]); }
+unsigned U16(std::string_view s, size_t i) { return Byte(s, i) | Byte(s, i + 1) << 8; }
+uint32_t U32(std::string_view s, size_t i) {
+  return Byte(s, i) | Byte(s, i + 1) << 8 | Byte(s, i + 2) << 16 | uint32_t{Byte(s, i + 3)} << 24;
+}
+
+void PutU16(std::string& s, size_t i, unsigned v) {
+  s[i] = static_cast<char>(v & 0xFF);
+  s[i + 1] = static_cast<char>(v >> 8 & 0xFF);
+}
+
+std::optional<Flavor> FlavorOf(uint8_t version) {
+  switch (version) {
+    case 0x03: case 0x83: case 0x8B: case 0x8E: case 0x43: case 0x63: case 0xCB: case 0xF5:
+    case 0xFB:
+      return Flavor::kDbase;
+    case 0x30: case 0x31: case 0x32:
+      return Flavor::kVisualFoxPro;
+    default:
+      // Level 7: version number 4 in the low bits (0x04, or 0x8C with memo).
+      if ((version & 0x07) == 4 && (version & 0x70) == 0) return Flavor::kLevel7;
+      return std::nullopt;
+  }
+}
+
+// The code page of the text, from the driver name (level 7) or byte 29;
+// 1252 when neither names a page we know.
+int CodePageOf(std::string_view file, Flavor flavor) {
+  int page = 0;
+  if (flavor == Flavor::kLevel7) page = CodePageOfDriverName(file.substr(32, 32));
+  if (page == 0) page = CodePageOfDriverId(static_cast<uint8_t>(Byte(file, 29)));
+  if (page == 0 || (!IsMultiByteCodePage(page) && CodePage::Find(page) == nullptr)) page = 1252;
+  return page;
+}
+
+// The width a binary field must have in this flavor, or 0 when any will do.
+int BinaryWidth(Flavor flavor, char type) {
+  if (flavor == Flavor::kLevel7) {
+    if (type == 'I' || type == '+') return 4;
+    if (type == 'O' || type == '@') return 8;
+  }
+  if (flavor == Flavor::kVisualFoxPro) {
+    if (type == 'I') return 4;
+    if (type == 'B' || type == 'Y' || type == 'T') return 8;
+  }
+  return 0;
+}
+
+HeaderProblem NotDbase(std::string detail) {
+  return {HeaderProblem::kNotDbase, std::move(detail), 0};
+}
+
+}  // namespace
+
+std::variant<TableHeader, HeaderProblem> ReadHeader(std::string_view file) {
+  if (file.empty()) return HeaderProblem{HeaderProblem::kTruncated, "el archivo está vacío", 0};
+  const std::optional<Flavor> flavor = FlavorOf(static_cast<uint8_t>(file[0]));
+  if (!flavor) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", Byte(file, 0));
+    return NotDbase(std::string("su primer byte (") + hex + ") no es el de ninguna versión de dBase");
+  }
+  const size_t descriptors_at = *flavor == Flavor::kLevel7 ? 68 : 32;
+  const size_t descriptor_size = *flavor == Flavor::kLevel7 ? 48 : 32;
+  if (file.size() < descriptors_at) {
+    return HeaderProblem{HeaderProblem::kTruncated,
+                         "el archivo tiene " + std::to_string(file.size()) +
+                             " bytes y la cabecera ocupa más",
+                         0};
+  }
+  if (*flavor != Flavor::kVisualFoxPro && Byte(file, 15) != 0) {
+    return HeaderProblem{HeaderProblem::kEncrypted, "", 0};
+  }
+
+  TableHeader header;
+  header.flavor = *flavor;
+  header.record_count = U32(file, 4);
+  header.header_length = static_cast<int>(U16(file, 8));
+  header.record_length = static_cast<int>(U16(file, 10));
+  const size_t header_length = static_cast<size_t>(header.header_length);
+  if (header_length < descriptors_at + 1) {
+    return NotDbase("la cabecera dice medir " + std::to_string(header_length) + " bytes");
+  }
+  if (file.size() < header_length) {
+    return HeaderProblem{HeaderProblem::kTruncated,
+                         "la cabecera ocupa " + std::to_string(header_length) +
+                             " bytes y el archivo tiene " + std::to_string(file.size()),
+                         0};
+  }
+  header.code_page = CodePageOf(file, *flavor);
+  if (IsMultiByteCodePage(header.code_page)) {
+    return HeaderProblem{HeaderProblem::kMultiByte, "", header.code_page};
+  }
+  const CodePage& page = *CodePage::Find(header.code_page);
+
+  const size_t name_size = *flavor == Flavor::kLevel7 ? 32 : 11;
+  int offset = 1;
+  for (size_t at = descriptors_at;; at += descriptor_size) {
+    if (at < header_length && file[at] == kFieldListEnd) break;
+    if (at + descriptor_size > header_length) {
+      return NotDbase("falta la marca de fin (0x0D) de la lista de campos");
+    }
+    const std::string_view d = file.substr(at, descriptor_size);
+    std::string_view raw_name = d.substr(0, name_size);
+    raw_name = raw_name.substr(0, raw_name.find('\0'));
+    StoredField field;
+    field.spec.name = std::string(TrimmedText(page.Decode(raw_name)));
+    const size_t type_at = *flavor == Flavor::kLevel7 ? 32 : 11;
+    field.spec.type = d[type_at];
+    field.spec.width = static_cast<int>(Byte(d, type_at + (*flavor == Flavor::kLevel7 ? 1 : 5)));
+    field.spec.decimals = static_cast<int>(Byte(d, type_at + (*flavor == Flavor::kLevel7 ? 2 : 6)));
+    if (*flavor != Flavor::kLevel7 && field.spec.type == 'C') {
+      // FoxPro and Clipper keep the high byte of a long text width there.
+      field.spec.width += field.spec.decimals * 256;
+      field.spec.decimals = 0;
+    }
+    const std::string label = "el campo " + field.spec.name;
+    if (field.spec.width == 0) return NotDbase(label + " tiene anchura 0");
+    const int binary_width = BinaryWidth(*flavor, field.spec.type);
+    if (binary_width != 0 && field.spec.width != binary_width) {
+      return NotDbase(label + " es de tipo " + std::string(1, field.spec.type) +
+                      " y tiene anchura " + std::to_string(field.spec.width) + " en lugar de " +
+                      std::to_string(binary_width));
+    }
+    field.offset = offset;
+    offset += field.spec.width;
+    header.fields.push_back(std::move(field));
+  }
+  if (header.fields.empty()) return NotDbase("no tiene campos");
+  if (offset != header.record_length) {
+    return NotDbase("la longitud de registro de la cabecera (" +
+                    std::to_string(header.record_length) + ") no cuadra con la de sus campos (" +
+                    std::to_string(offset) + ")");
+  }
+  return header;
+}
+
+uint32_t RecordsHeld(const TableHeader& header, uint64_t file_size) {
+  const auto header_length = static_cast<uint64_t>(header.header_length);
+  if (file_size <= header_length || header.record_length <= 0) return 0;
+  const uint64_t held = (file_size - header_length) / static_cast<uint64_t>(header.record_length);
+  return static_cast<uint32_t>(std::min<uint64_t>(held, header.record_count));
+}
+
+Date Today() {
+  const std::time_t now = std::time(nullptr);
+  const std::tm* local = std::localtime(&now);  // one thread; copied at once
+  if (local == nullptr) return {};
+  return {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday};
+}
+
+std::string FieldListProblem(const std::vector<FieldSpec>& fields) {
+  if (fields.empty()) return "la tabla no tiene campos";
+  if (fields.size() > 1000) return "la tabla tiene demasiados campos";
+  int record_length = 1;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const FieldSpec& f = fields[i];
+    bool good_name = !f.name.empty() && f.name.size() <= 10 &&
+                     ((f.name[0] >= 'A' && f.name[0] <= 'Z') || (f.name[0] >= 'a' && f.name[0] <= 'z'));
+    for (const char c : f.name) {
+      good_name = good_name && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                                (c >= '0' && c <= '9') || c == '_');
+    }
+    if (!good_name) {
+      return "el nombre de campo '" + f.name +
+             "' no vale (de 1 a 10 letras sin acento, cifras o '_', empezando por letra)";
+    }
+    for (size_t j = 0; j < i; ++j) {
+      if (AsciiLower(fields[j].name) == AsciiLower(f.name)) {
+        return "el campo " + f.name + " está repetido";
+      }
+    }
+    bool good_size = false;
+    switch (f.type) {
+      case 'C': good_size = f.width >= 1 && f.width <= 254 && f.decimals == 0; break;
+      case 'L': good_size = f.width == 1 && f.decimals == 0; break;
+      case 'N': case 'F':
+        good_size = f.width >= 1 && f.width <= 20 && f.decimals >= 0 && f.decimals <= 15 &&
+                    (f.decimals == 0 || f.decimals <= f.width - 2);
+        break;
+      default:
+        return "el campo " + f.name + " es de tipo '" + std::string(1, f.type) +
+               "', que no se crea (solo C, L, N y F)";
+    }
+    if (!good_size) {
+      return "el campo " + f.name + " de tipo " + std::string(1, f.type) + " no puede tener " +
+             "anchura " + std::to_string(f.width) + " con " + std::to_string(f.decimals) +
+             " decimales";
+    }
+    record_length += f.width;
+  }
+  if (record_length > 65535) return "los registros de la tabla serían demasiado largos";
+  return "";
+}
+
+int RecordLength(const std::vector<FieldSpec>& fields) {
+  int length = 1;
+  for (const FieldSpec& f : fields) length += f.width;
+  return length;
+}
+
+std::string DateAndCount(Date date, uint32_t record_count) {
+  std::string bytes(7, '\0');
+  bytes[0] = static_cast<char>(std::clamp(date.year - 1900, 0, 255));
+  bytes[1] = static_cast<char>(date.month);
+  bytes[2] = static_cast<char>(date.day);
+  for (int i = 0; i < 4; ++i) bytes[3 + i] = static_cast<char>(record_count >> (8 * i) & 0xFF);
+  return bytes;
+}
+
+std::string BuildHeader(const std::vector<FieldSpec>& fields, Date date) {
+  const size_t header_length = 32 + 32 * fields.size() + 1;
+  std::string header(header_length, '\0');
+  header[0] = static_cast<char>(kVersionDbase3);
+  header.replace(1, 7, DateAndCount(date, 0));
+  PutU16(header, 8, static_cast<unsigned>(header_length));
+  PutU16(header, 10, static_cast<unsigned>(RecordLength(fields)));
+  header[29] = static_cast<char>(kDriverWindows1252);
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const size_t at = 32 + 32 * i;
+    const FieldSpec& f = fields[i];
+    header.replace(at, f.name.size(), f.name);
+    header[at + 11] = f.type;
+    header[at + 16] = static_cast<char>(f.width);
+    header[at + 17] = static_cast<char>(f.decimals);
+  }
+  header[header_length - 1] = kFieldListEnd;
+  return header;
+}
+
+}  // namespace pasahorario::dbf

@@ -1,0 +1,89 @@
+#include "worktables/file_lock.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
+
+namespace pasahorario::dbf {
+namespace {
+
+// Windows error codes behind EACCES (winerror.h, left out on purpose).
+constexpr unsigned long kSharingViolation = 32;
+constexpr unsigned long kLockViolation = 33;
+
+bool HeldByAnother() { return _doserrno == kSharingViolation || _doserrno == kLockViolation; }
+
+}  // namespace
+
+LockedFile::~LockedFile() { Close(); }
+
+LockedFile::Status LockedFile::Open(const std::filesystem::path& path, bool exclusive,
+                                    std::string* reason) {
+  const int share = exclusive ? _SH_DENYRW : _SH_DENYNO;
+  const int flags = _O_BINARY | _O_NOINHERIT;
+  int fd = -1;
+  writable_ = true;
+  errno_t error = _wsopen_s(&fd, path.c_str(), flags | _O_RDWR, share, _S_IREAD | _S_IWRITE);
+  if (error == EACCES && !HeldByAnother()) {
+    // A read-only file: open it for reading only.
+    writable_ = false;
+    error = _wsopen_s(&fd, path.c_str(), flags | _O_RDONLY, share, _S_IREAD);
+  }
+  if (error != 0) {
+    if (error == ENOENT) return Status::kMissing;
+    if (error == EACCES && HeldByAnother()) return Status::kBusy;
+    *reason = std::generic_category().message(error);
+    return Status::kFailed;
+  }
+  fd_ = fd;
+  return Status::kOpen;
+}
+
+bool LockedFile::ReadAll(std::string* bytes) {
+  const long long size = _filelengthi64(fd_);
+  if (size < 0 || _lseeki64(fd_, 0, SEEK_SET) != 0) return false;
+  bytes->resize(static_cast<size_t>(size));
+  size_t done = 0;
+  while (done < bytes->size()) {
+    const size_t chunk = std::min<size_t>(bytes->size() - done, 1 << 30);
+    const int n = _read(fd_, bytes->data() + done, static_cast<unsigned>(chunk));
+    if (n < 0) return false;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  bytes->resize(done);
+  return true;
+}
+
+bool LockedFile::WriteAt(uint64_t offset, std::string_view bytes, std::string* reason) {
+  if (_lseeki64(fd_, static_cast<long long>(offset), SEEK_SET) < 0) {
+    *reason = std::generic_category().message(errno);
+    return false;
+  }
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const size_t chunk = std::min<size_t>(bytes.size() - done, 1 << 30);
+    const int n = _write(fd_, bytes.data() + done, static_cast<unsigned>(chunk));
+    if (n <= 0) {
+      *reason = std::generic_category().message(n < 0 ? errno : EIO);
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+void LockedFile::Close() {
+  if (fd_ >= 0) _close(fd_);  // ends the share mode
+  fd_ = -1;
+  writable_ = false;
+}
+
+}  // namespace pasahorario::dbf
