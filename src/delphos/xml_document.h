@@ -93,8 +93,10 @@ class XmlDocument {
   // Empty when nothing matches.
   std::vector<XmlNode> Select(std::string_view path) const;
 
-  // The encoding named in the XML declaration, as written ("ISO-8859-1"),
-  // or "UTF-8" when the document declares none.
+  // The encoding the document is written in, which Save() writes again: the
+  // name in the XML declaration as written ("ISO-8859-1"); "UTF-8" when the
+  // document declares none. A byte-order mark decides over the declaration:
+  // "UTF-16" for a UTF-16 file, "UTF-8" for a UTF-8 one naming another.
   std::string DeclaredEncoding() const;
 
   // The whole document as bytes in its declared encoding: characters that

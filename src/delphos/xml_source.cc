@@ -15,6 +15,30 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// The declaration's pseudo-attributes come version first, with values of
+// this form: letters, digits and . _ : - (parsers take more than "1.0"); a
+// name starting with a letter; yes or no.
+bool DeclarationValueFits(size_t index, std::string_view name, std::string_view value) {
+  const auto all = [value](auto allowed) {
+    for (char c : value) {
+      if (!allowed(c)) return false;
+    }
+    return true;
+  };
+  const auto is_letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (name == "version") {
+    return index == 0 && !value.empty() &&
+           all([&](char c) { return is_letter(c) || is_digit(c) || c == '.' || c == '_' || c == ':' || c == '-'; });
+  }
+  if (index == 0) return false;
+  if (name == "encoding") {
+    return !value.empty() && is_letter(value.front()) &&
+           all([&](char c) { return is_letter(c) || is_digit(c) || c == '.' || c == '_' || c == '-'; });
+  }
+  return value == "yes" || value == "no";
+}
+
 std::string DecodeUtf16(std::string_view body, bool big_endian, std::string_view name) {
   std::u16string units;
   units.reserve(body.size() / 2);
@@ -99,7 +123,12 @@ std::optional<XmlDeclaration> ReadXmlDeclaration(std::string_view text,
     if (p >= text.size() || (text[p] != '"' && text[p] != '\'')) break;
     const size_t close = text.find(text[p], p + 1);
     if (close == std::string_view::npos) break;
-    declaration.items.push_back({name, text.substr(p + 1, close - p - 1), name_begin, close + 1});
+    const std::string_view value = text.substr(p + 1, close - p - 1);
+    if (!DeclarationValueFits(declaration.items.size(), name, value)) {
+      p = p + 1;
+      break;
+    }
+    declaration.items.push_back({name, value, name_begin, close + 1});
     p = close + 1;
     if (p < text.size() && !IsSpace(text[p]) && text.compare(p, 2, "?>") != 0) break;
   }
