@@ -77,7 +77,7 @@ void DbfTable::Impl::StoreNumber(int field, double number, const std::string& te
     std::memcpy(out, stored.data(), stored.size());
   } else if (t.IsLevel7Long(field)) {
     const double whole = std::round(number);
-    if (!(whole >= INT32_MIN && whole <= INT32_MAX)) t.TooWide(field, text);
+    if (!(whole >= kLevel7LongMin && whole <= INT32_MAX)) t.TooWide(field, text);
     EncodeLevel7Long(static_cast<int32_t>(whole), out);
   } else if (t.IsLevel7Double(field)) {
     if (!std::isfinite(number)) t.TooWide(field, text);
@@ -203,7 +203,7 @@ void DbfTable::SetInteger(int field, int64_t value) {
     std::memcpy(t.raw_mutable(field), stored.data(), stored.size());
     return;
   }
-  if (t.IsLevel7Long(field) && (value < INT32_MIN || value > INT32_MAX)) {
+  if (t.IsLevel7Long(field) && (value < kLevel7LongMin || value > INT32_MAX)) {
     t.TooWide(field, std::to_string(value));
   }
   t.StoreNumber(field, static_cast<double>(value), std::to_string(value));

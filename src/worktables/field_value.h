@@ -27,9 +27,11 @@ bool FormatNumber(double value, int width, int decimals, std::string& out);
 bool FormatInteger(int64_t value, int width, int decimals, std::string& out);
 
 // Level-7 long (types I and +): 4 bytes big-endian with the sign bit
-// flipped. Nothing when all bytes are zero (the empty value).
+// flipped. Nothing when all bytes are zero (the empty value), which is why
+// the smallest value stored is kLevel7LongMin.
+constexpr int32_t kLevel7LongMin = -2147483647;
 std::optional<int32_t> DecodeLevel7Long(const char* p);
-void EncodeLevel7Long(int32_t value, char* p);
+void EncodeLevel7Long(int32_t value, char* p);  // Requires: value >= kLevel7LongMin
 
 // Level-7 double (type O): 8 bytes big-endian, the sign bit set for values
 // from 0 up, every bit inverted below 0. Nothing when all bytes are zero.
