@@ -10,8 +10,8 @@
 namespace pasahorario::delphos {
 
 // The six sections, in the order the export reads them.
-inline constexpr std::string_view kSections[] = {"MATERIAS",    "PROFESORES",  "AULAS",
-                                                 "GRUPOS",      "ASIGNATURAS", "TRAMOS"};
+inline constexpr std::string_view kSections[] = {"MATERIAS", "PROFESORES",  "AULAS",
+                                                 "GRUPOS",   "ASIGNATURAS", "TRAMOS"};
 
 // The path of the record elements of section `seq`:
 // /SERVICIO/SALIDAS/listasal[@seq="<seq>"]/listasal.

@@ -12,7 +12,8 @@ using testing::ElementsAre;
 // The first value of each record of section `seq`.
 std::vector<std::string> FirstValues(const XmlDocument& doc, std::string_view seq) {
   std::vector<std::string> firsts;
-  for (const XmlNode& record : SectionRecords(doc, seq)) firsts.push_back(RecordValues(record).At(0));
+  for (const XmlNode& record : SectionRecords(doc, seq))
+    firsts.push_back(RecordValues(record).At(0));
   return firsts;
 }
 
@@ -49,7 +50,9 @@ TEST(SectionRecordsTest, ReadsOnlySectionsDirectlyUnderSalidasInDocumentOrder) {
 }
 
 TEST(SectionRecordsTest, DocumentsOfAnotherShapeHaveNoRecords) {
-  for (const char* text : {"<SERVICIO/>", "<OTRO><SALIDAS><listasal seq=\"AULAS\"><listasal/></listasal></SALIDAS></OTRO>"}) {
+  for (const char* text :
+       {"<SERVICIO/>",
+        "<OTRO><SALIDAS><listasal seq=\"AULAS\"><listasal/></listasal></SALIDAS></OTRO>"}) {
     EXPECT_TRUE(SectionRecords(XmlDocument::Parse(text), "AULAS").empty()) << text;
   }
 }
@@ -76,7 +79,8 @@ TEST(RecordValuesTest, PositionsCountSalidaChildrenOnlyAndValuesAreTrimmed) {
 }
 
 TEST(RecordValuesTest, PositionsTheRecordLacksReadAsEmpty) {
-  const XmlDocument doc = XmlDocument::Parse("<listasal><salida dato=\"DIA\">L</salida></listasal>");
+  const XmlDocument doc =
+      XmlDocument::Parse("<listasal><salida dato=\"DIA\">L</salida></listasal>");
   const RecordValues values(doc.Root());
   EXPECT_EQ(values.At(0), "L");
   for (int position : {1, 8, -1}) {
@@ -87,8 +91,8 @@ TEST(RecordValuesTest, PositionsTheRecordLacksReadAsEmpty) {
 }
 
 TEST(SectionRecordsTest, ReadsTheBundledExample) {
-  const XmlDocument doc =
-      XmlDocument::Load(std::filesystem::path(PASAHORARIO_SOURCE_DIR) / "examples" / "delphos-exportacion.xml");
+  const XmlDocument doc = XmlDocument::Load(std::filesystem::path(PASAHORARIO_SOURCE_DIR) /
+                                            "examples" / "delphos-exportacion.xml");
   for (std::string_view seq : kSections) {
     SCOPED_TRACE(seq);
     const std::vector<XmlNode> records = SectionRecords(doc, seq);
@@ -103,7 +107,8 @@ TEST(SectionRecordsTest, FiftyThousandRecordsAreReadQuickly) {
   std::string text = "<SERVICIO><SALIDAS><listasal seq=\"ASIGNATURAS\">\n";
   for (int i = 0; i < kRecords; ++i) {
     text += "<listasal>";
-    for (int v = 0; v < 9; ++v) text += "<salida dato=\"D" + std::to_string(v) + "\"> " + std::to_string(i) + " </salida>";
+    for (int v = 0; v < 9; ++v)
+      text += "<salida dato=\"D" + std::to_string(v) + "\"> " + std::to_string(i) + " </salida>";
     text += "</listasal>\n";
   }
   text += "</listasal></SALIDAS></SERVICIO>";
@@ -118,7 +123,8 @@ TEST(SectionRecordsTest, FiftyThousandRecordsAreReadQuickly) {
     ASSERT_EQ(values.NameAt(8), "D8");
   }
   EXPECT_EQ(sum, 1LL * kRecords * (kRecords - 1) / 2);
-  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const auto seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   RecordProperty("seconds", std::to_string(seconds));
   EXPECT_LT(seconds, 60.0);  // a quadratic reading takes far longer
 }

@@ -32,22 +32,24 @@ std::string ReadAll(const fs::path& path) {
 TEST(ReemplazarSalidasTest, NewSalidasGoesLastAndEverythingElseStays) {
   XmlDocument doc = XmlDocument::Parse(
       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!-- Exportaci\xF3n -->\n"
-      "<SERVICIO v=\"1\">\n  <A/>\n  <SALIDAS><listasal seq=\"MATERIAS\"/></SALIDAS>\n  <B>b</B>\n</SERVICIO>\n");
+      "<SERVICIO v=\"1\">\n  <A/>\n  <SALIDAS><listasal seq=\"MATERIAS\"/></SALIDAS>\n  "
+      "<B>b</B>\n</SERVICIO>\n");
   XmlNode salidas = ReemplazarSalidas(doc);
   AgregarBloqueError(salidas);
   EXPECT_EQ(doc.Serialize(),
             "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!-- Exportaci\xF3n -->\n"
-            "<SERVICIO v=\"1\">\n  <A/>\n  \n  <B>b</B>\n<SALIDAS>" + std::string(kErrorBlock) +
-                "</SALIDAS></SERVICIO>\n");
+            "<SERVICIO v=\"1\">\n  <A/>\n  \n  <B>b</B>\n<SALIDAS>" +
+                std::string(kErrorBlock) + "</SALIDAS></SERVICIO>\n");
 }
 
 TEST(ReemplazarSalidasTest, ReturnsTheCreatedElementWhenTheRootHadTwo) {
-  XmlDocument doc = XmlDocument::Parse("<SERVICIO><SALIDAS>1</SALIDAS><SALIDAS>2</SALIDAS></SERVICIO>");
+  XmlDocument doc =
+      XmlDocument::Parse("<SERVICIO><SALIDAS>1</SALIDAS><SALIDAS>2</SALIDAS></SERVICIO>");
   XmlNode salidas = ReemplazarSalidas(doc);
   EXPECT_EQ(salidas.Text(), "");
   AgregarBloqueError(salidas);
-  EXPECT_EQ(doc.Serialize(),
-            "<SERVICIO><SALIDAS>2</SALIDAS><SALIDAS>" + std::string(kErrorBlock) + "</SALIDAS></SERVICIO>\n");
+  EXPECT_EQ(doc.Serialize(), "<SERVICIO><SALIDAS>2</SALIDAS><SALIDAS>" + std::string(kErrorBlock) +
+                                 "</SALIDAS></SERVICIO>\n");
 }
 
 TEST(ReemplazarSalidasTest, RootWithoutSalidasIsAnError) {
@@ -56,7 +58,8 @@ TEST(ReemplazarSalidasTest, RootWithoutSalidasIsAnError) {
     ReemplazarSalidas(doc);
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_THAT(e.what(), HasSubstr("El documento no tiene elemento SALIDAS bajo la raíz SERVICIO"));
+    EXPECT_THAT(e.what(),
+                HasSubstr("El documento no tiene elemento SALIDAS bajo la raíz SERVICIO"));
   }
 }
 
@@ -65,25 +68,28 @@ TEST(ResultRecordsTest, TeacherAndActivityRecordsAreNumberedAndFilled) {
     int n;
     std::string empleado, actividad;
   };
-  for (const Case& c : {Case{1, "EMPLEADO_1", "ACTIVIDAD_1"}, Case{10, "EMPLEADO_10", "ACTIVIDAD_10"},
-                        Case{123, "EMPLEADO_123", "ACTIVIDAD_123"}}) {
+  for (const Case& c :
+       {Case{1, "EMPLEADO_1", "ACTIVIDAD_1"}, Case{10, "EMPLEADO_10", "ACTIVIDAD_10"},
+        Case{123, "EMPLEADO_123", "ACTIVIDAD_123"}}) {
     EXPECT_EQ(SeqEmpleado(c.n), c.empleado);
     EXPECT_EQ(SeqActividad(c.n), c.actividad);
   }
 
-  XmlDocument doc = XmlDocument::Parse("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<SERVICIO><SALIDAS/></SERVICIO>");
+  XmlDocument doc = XmlDocument::Parse(
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<SERVICIO><SALIDAS/></SERVICIO>");
   XmlNode salidas = ReemplazarSalidas(doc);
   XmlNode teacher = AgregarRegistro(salidas, SeqEmpleado(2));
   AgregarSalida(teacher, "X_EMPLEADO", "Ruiz & <Hijos> €");
   AgregarSalida(teacher, "F_TOMAPOS", "");
   XmlNode activity = AgregarRegistro(teacher, SeqActividad(1));
   AgregarSalida(activity, "X_ACTIVIDAD", " 7 ");
-  EXPECT_THAT(doc.Serialize(),
-              HasSubstr("<SALIDAS><listasal seq=\"EMPLEADO_2\">"
-                        "<salida dato=\"X_EMPLEADO\">Ruiz &amp; &lt;Hijos&gt; &#8364;</salida>"
-                        "<salida dato=\"F_TOMAPOS\"/>"
-                        "<listasal seq=\"ACTIVIDAD_1\"><salida dato=\"X_ACTIVIDAD\"> 7 </salida></listasal>"
-                        "</listasal></SALIDAS>"));
+  EXPECT_THAT(
+      doc.Serialize(),
+      HasSubstr("<SALIDAS><listasal seq=\"EMPLEADO_2\">"
+                "<salida dato=\"X_EMPLEADO\">Ruiz &amp; &lt;Hijos&gt; &#8364;</salida>"
+                "<salida dato=\"F_TOMAPOS\"/>"
+                "<listasal seq=\"ACTIVIDAD_1\"><salida dato=\"X_ACTIVIDAD\"> 7 </salida></listasal>"
+                "</listasal></SALIDAS>"));
   const XmlDocument back = XmlDocument::Parse(doc.Serialize());
   const XmlNode read = back.Root().FirstChild("SALIDAS").FirstChild("listasal");
   EXPECT_EQ(read.Children("salida")[0].Text(), "Ruiz & <Hijos> €");

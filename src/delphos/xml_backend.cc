@@ -23,7 +23,8 @@ void ThrowBadPath(std::string_view path) {
 
 void RequireXmlName(std::string_view name) {
   if (!IsXmlName(name)) {
-    throw Error("\"" + std::string(name) + "\" no es un nombre válido para un elemento o atributo XML");
+    throw Error("\"" + std::string(name) +
+                "\" no es un nombre válido para un elemento o atributo XML");
   }
 }
 

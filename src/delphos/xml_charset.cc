@@ -8,11 +8,13 @@ namespace pasahorario::delphos {
 namespace {
 
 // windows-1252 bytes 0x80 to 0x9F; 0 marks the unassigned ones.
+// clang-format off
 constexpr char16_t kWindows1252High[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+// clang-format on
 
 // The eight places where ISO-8859-15 differs from ISO-8859-1.
 struct Latin9Change {
@@ -28,24 +30,15 @@ struct Alias {
   Charset charset;
 };
 constexpr Alias kAliases[] = {
-    {"utf-8", Charset::kUtf8},
-    {"utf8", Charset::kUtf8},
-    {"utf-16", Charset::kUtf16},
-    {"utf16", Charset::kUtf16},
-    {"utf-16le", Charset::kUtf16},
-    {"utf-16be", Charset::kUtf16},
-    {"iso-8859-1", Charset::kLatin1},
-    {"iso8859-1", Charset::kLatin1},
-    {"iso_8859-1", Charset::kLatin1},
-    {"latin1", Charset::kLatin1},
-    {"latin-1", Charset::kLatin1},
-    {"iso-8859-15", Charset::kLatin9},
-    {"iso8859-15", Charset::kLatin9},
-    {"iso_8859-15", Charset::kLatin9},
-    {"latin-9", Charset::kLatin9},
-    {"windows-1252", Charset::kWindows1252},
-    {"cp1252", Charset::kWindows1252},
-    {"x-cp1252", Charset::kWindows1252},
+    {"utf-8", Charset::kUtf8},         {"utf8", Charset::kUtf8},
+    {"utf-16", Charset::kUtf16},       {"utf16", Charset::kUtf16},
+    {"utf-16le", Charset::kUtf16},     {"utf-16be", Charset::kUtf16},
+    {"iso-8859-1", Charset::kLatin1},  {"iso8859-1", Charset::kLatin1},
+    {"iso_8859-1", Charset::kLatin1},  {"latin1", Charset::kLatin1},
+    {"latin-1", Charset::kLatin1},     {"iso-8859-15", Charset::kLatin9},
+    {"iso8859-15", Charset::kLatin9},  {"iso_8859-15", Charset::kLatin9},
+    {"latin-9", Charset::kLatin9},     {"windows-1252", Charset::kWindows1252},
+    {"cp1252", Charset::kWindows1252}, {"x-cp1252", Charset::kWindows1252},
 };
 
 }  // namespace

@@ -9,9 +9,9 @@ namespace pasahorario::delphos {
 
 enum class Charset {
   kUtf8,
-  kUtf16,         // little-endian with a byte-order mark when written
-  kLatin1,        // ISO-8859-1
-  kLatin9,        // ISO-8859-15
+  kUtf16,   // little-endian with a byte-order mark when written
+  kLatin1,  // ISO-8859-1
+  kLatin9,  // ISO-8859-15
   kWindows1252,
 };
 

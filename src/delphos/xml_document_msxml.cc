@@ -4,6 +4,7 @@
 // written out node by node and encoded by EncodeXml() (MSXML's own save()
 // is not used: some versions write bytes that do not match the declaration).
 #include <windows.h>
+// After windows.h:
 #include <msxml2.h>
 #include <objbase.h>
 #include <oleauto.h>
@@ -55,7 +56,8 @@ class Bstr {
   Bstr() = default;
   explicit Bstr(std::string_view utf8) {
     const std::u16string wide = Utf8ToUtf16(utf8);
-    b_ = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()), static_cast<UINT>(wide.size()));
+    b_ = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()),
+                           static_cast<UINT>(wide.size()));
     if (!b_) throw Error("No hay memoria para el texto del documento XML");
   }
   Bstr(const Bstr&) = delete;
@@ -92,7 +94,8 @@ std::string SystemMessage(HRESULT hr) {
   std::u16string text;
   if (length > 0 && buffer) text.assign(reinterpret_cast<const char16_t*>(buffer), length);
   if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ' || text.back() == u'.')) {
+  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ' ||
+                           text.back() == u'.')) {
     text.pop_back();
   }
   return text.empty() ? "Error " + Hex(hr) : Utf16ToUtf8(text);
@@ -214,14 +217,29 @@ std::string NameOf(IXMLDOMNode* node) {
 void AppendEscaped(std::string& out, std::string_view text, bool attribute) {
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += attribute ? ">" : "&gt;"; break;
-      case '"': out += attribute ? "&quot;" : "\""; break;
-      case '\t': out += attribute ? "&#09;" : "\t"; break;
-      case '\n': out += attribute ? "&#10;" : "\n"; break;
-      case '\r': out += attribute ? "&#13;" : "\r"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += attribute ? ">" : "&gt;";
+        break;
+      case '"':
+        out += attribute ? "&quot;" : "\"";
+        break;
+      case '\t':
+        out += attribute ? "&#09;" : "\t";
+        break;
+      case '\n':
+        out += attribute ? "&#10;" : "\n";
+        break;
+      case '\r':
+        out += attribute ? "&#13;" : "\r";
+        break;
+      default:
+        out += c;
     }
   }
 }
@@ -274,7 +292,11 @@ void Serialise(IXMLDOMNode* node, std::string& out) {
       return;
     case NODE_PROCESSING_INSTRUCTION: {
       const std::string data = ValueOf(node);
-      out.append("<?").append(NameOf(node)).append(data.empty() ? "" : " ").append(data).append("?>");
+      out.append("<?")
+          .append(NameOf(node))
+          .append(data.empty() ? "" : " ")
+          .append(data)
+          .append("?>");
       return;
     }
     case NODE_ENTITY_REFERENCE:
@@ -443,7 +465,8 @@ XmlDocument XmlDocument::Parse(std::string_view bytes, std::string_view name) {
     std::optional<TextPosition> at;
     if (line > 0) at = TextPosition{static_cast<int>(line), static_cast<int>(column)};
     std::string why = reason.Utf8();
-    while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' ')) why.pop_back();
+    while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' '))
+      why.pop_back();
     throw NotWellFormed(name, at, why.empty() ? "el componente XML no lo acepta" : why);
   }
   return XmlDocument(std::move(impl));

@@ -33,19 +33,32 @@ class StringWriter : public pugi::xml_writer {
 // pugixml's reasons, for the rare file it refuses after our own check.
 std::string Reason(pugi::xml_parse_status status) {
   switch (status) {
-    case pugi::status_out_of_memory: return "no hay memoria suficiente";
-    case pugi::status_unrecognized_tag: return "etiqueta no reconocida";
-    case pugi::status_bad_pi: return "instrucción de proceso mal formada";
-    case pugi::status_bad_comment: return "comentario mal formado";
-    case pugi::status_bad_cdata: return "sección CDATA mal formada";
-    case pugi::status_bad_doctype: return "declaración DOCTYPE mal formada";
-    case pugi::status_bad_pcdata: return "texto mal formado";
-    case pugi::status_bad_start_element: return "etiqueta de apertura mal formada";
-    case pugi::status_bad_attribute: return "atributo mal formado";
-    case pugi::status_bad_end_element: return "etiqueta de cierre mal formada";
-    case pugi::status_end_element_mismatch: return "etiqueta de cierre que no corresponde";
-    case pugi::status_no_document_element: return "el documento no tiene elemento raíz";
-    default: return "error interno del analizador XML";
+    case pugi::status_out_of_memory:
+      return "no hay memoria suficiente";
+    case pugi::status_unrecognized_tag:
+      return "etiqueta no reconocida";
+    case pugi::status_bad_pi:
+      return "instrucción de proceso mal formada";
+    case pugi::status_bad_comment:
+      return "comentario mal formado";
+    case pugi::status_bad_cdata:
+      return "sección CDATA mal formada";
+    case pugi::status_bad_doctype:
+      return "declaración DOCTYPE mal formada";
+    case pugi::status_bad_pcdata:
+      return "texto mal formado";
+    case pugi::status_bad_start_element:
+      return "etiqueta de apertura mal formada";
+    case pugi::status_bad_attribute:
+      return "atributo mal formado";
+    case pugi::status_bad_end_element:
+      return "etiqueta de cierre mal formada";
+    case pugi::status_end_element_mismatch:
+      return "etiqueta de cierre que no corresponde";
+    case pugi::status_no_document_element:
+      return "el documento no tiene elemento raíz";
+    default:
+      return "error interno del analizador XML";
   }
 }
 
@@ -89,7 +102,8 @@ std::optional<std::string> XmlNode::Attribute(std::string_view name) const {
 std::vector<XmlNode> XmlNode::Children(std::string_view name) const {
   std::vector<XmlNode> children;
   for (pugi::xml_node c = Node(handle_).first_child(); c; c = c.next_sibling()) {
-    if (c.type() == pugi::node_element && name == c.name()) children.push_back(XmlNode(c.internal_object()));
+    if (c.type() == pugi::node_element && name == c.name())
+      children.push_back(XmlNode(c.internal_object()));
   }
   return children;
 }
@@ -105,7 +119,8 @@ XmlNode XmlNode::AppendElement(std::string_view name) {
   if (empty()) ThrowEmptyNode("AppendElement");
   RequireXmlName(name);
   pugi::xml_node child = Node(handle_).append_child(pugi::node_element);
-  if (!child || !child.set_name(std::string(name).c_str())) throw Error("No hay memoria para crear <" + std::string(name) + ">");
+  if (!child || !child.set_name(std::string(name).c_str()))
+    throw Error("No hay memoria para crear <" + std::string(name) + ">");
   return XmlNode(child.internal_object());
 }
 
@@ -117,7 +132,8 @@ void XmlNode::SetAttribute(std::string_view name, std::string_view value) {
   pugi::xml_node node = Node(handle_);
   pugi::xml_attribute attribute = node.attribute(key.c_str());
   if (!attribute) attribute = node.append_attribute(key.c_str());
-  if (!attribute || !attribute.set_value(value.data(), value.size())) throw Error("No hay memoria para el atributo " + key);
+  if (!attribute || !attribute.set_value(value.data(), value.size()))
+    throw Error("No hay memoria para el atributo " + key);
 }
 
 void XmlNode::SetText(std::string_view value) {
@@ -127,7 +143,8 @@ void XmlNode::SetText(std::string_view value) {
   while (pugi::xml_node child = node.first_child()) node.remove_child(child);
   if (value.empty()) return;
   pugi::xml_node text = node.append_child(pugi::node_pcdata);
-  if (!text || !text.set_value(value.data(), value.size())) throw Error("No hay memoria para el texto de <" + Name() + ">");
+  if (!text || !text.set_value(value.data(), value.size()))
+    throw Error("No hay memoria para el texto de <" + Name() + ">");
 }
 
 void XmlNode::RemoveChild(const XmlNode& child) {
@@ -153,11 +170,14 @@ XmlDocument XmlDocument::Parse(std::string_view bytes, std::string_view name) {
   impl->format = source.format;
   const pugi::xml_parse_result result = impl->doc.load_buffer(
       source.text.data(), source.text.size(), kParseOptions, pugi::encoding_utf8);
-  if (!result) throw SyntaxError(name, source.text, static_cast<size_t>(result.offset), Reason(result.status));
+  if (!result)
+    throw SyntaxError(name, source.text, static_cast<size_t>(result.offset), Reason(result.status));
   return XmlDocument(std::move(impl));
 }
 
-XmlNode XmlDocument::Root() const { return XmlNode(impl_->doc.document_element().internal_object()); }
+XmlNode XmlDocument::Root() const {
+  return XmlNode(impl_->doc.document_element().internal_object());
+}
 
 std::vector<XmlNode> XmlDocument::Select(std::string_view path) const {
   std::vector<XmlNode> nodes;
@@ -166,7 +186,8 @@ std::vector<XmlNode> XmlDocument::Select(std::string_view path) const {
     set.sort();
     nodes.reserve(set.size());
     for (const pugi::xpath_node& match : set) {
-      if (match.node().type() == pugi::node_element) nodes.push_back(XmlNode(match.node().internal_object()));
+      if (match.node().type() == pugi::node_element)
+        nodes.push_back(XmlNode(match.node().internal_object()));
     }
   } catch (const pugi::xpath_exception&) {
     ThrowBadPath(path);

@@ -52,7 +52,8 @@ class XmlDocumentTest : public testing::Test {
 
   fs::path Write(const std::string& name, std::string_view bytes) {
     const fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
   }
   static std::string Read(const fs::path& path) {
@@ -71,18 +72,24 @@ TEST_F(XmlDocumentTest, LoadHonoursByteOrderMarkAndDeclaredEncoding) {
   };
   const Case cases[] = {
       {"utf8 sin declaración", "<a v=\"Á\">Peña €</a>", "Peña €", "UTF-8"},
-      {"utf8 con BOM", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?><a v=\"Á\">Peña €</a>",
-       "Peña €", "UTF-8"},
-      {"utf16le", Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<a v=\"Á\">Peña €</a>", false),
+      {"utf8 con BOM",
+       "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?><a v=\"Á\">Peña €</a>", "Peña €",
+       "UTF-8"},
+      {"utf16le",
+       Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<a v=\"Á\">Peña €</a>", false),
        "Peña €", "UTF-16"},
       {"utf16be", Utf16(u"<a v=\"Á\">Peña €</a>", true), "Peña €", "UTF-16"},
-      {"latin1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a v=\"\xC1\">Pe\xF1" "a \xA4</a>",
+      {"latin1",
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a v=\"\xC1\">Pe\xF1"
+       "a \xA4</a>",
        "Peña ¤", "ISO-8859-1"},
       {"latin1 minúsculas", "<?xml version='1.0' encoding='iso-8859-1'?><a v=\"\xC1\">\x80</a>",
        "\u0080", "iso-8859-1"},
       {"latin9", "<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?><a v=\"\xC1\">\xA4</a>", "€",
        "ISO-8859-15"},
-      {"cp1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a v=\"\xC1\">\x80 \x93x\x94 \x85 \xF1</a>",
+      {"cp1252",
+       "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a v=\"\xC1\">\x80 \x93x\x94 \x85 "
+       "\xF1</a>",
        "€ “x” … ñ", "windows-1252"},
   };
   for (const Case& c : cases) {
@@ -99,10 +106,12 @@ TEST_F(XmlDocumentTest, BrokenFileIsAnErrorNamingFileLineAndColumn) {
     std::string bytes, where, reason;
   };
   const Case cases[] = {
-      {"<a>\n<b>\n  <c>x</d>\n</b></a>", "(línea 3, columna 7)", "</d> no corresponde a la de apertura <c>"},
+      {"<a>\n<b>\n  <c>x</d>\n</b></a>", "(línea 3, columna 7)",
+       "</d> no corresponde a la de apertura <c>"},
       {"<a>\n  <b>", "(línea 2, columna 6)", "sin cerrar el elemento <b>"},
       {"", "(línea 1, columna 1)", "no tiene elemento raíz"},
-      {"<?xml version=\"1.0\"?>\n<!-- nada -->\n", "(línea 3, columna 1)", "no tiene elemento raíz"},
+      {"<?xml version=\"1.0\"?>\n<!-- nada -->\n", "(línea 3, columna 1)",
+       "no tiene elemento raíz"},
       {"<a/>\n<b/>", "(línea 2, columna 1)", "más de un elemento raíz"},
       {"<a>Ruiz & Hijos</a>", "(línea 1, columna 9)", "escríbalo como &amp;"},
       {"<a>&nbsp;</a>", "(línea 1, columna 4)", "entidad no declarada &nbsp;"},
@@ -113,9 +122,12 @@ TEST_F(XmlDocumentTest, BrokenFileIsAnErrorNamingFileLineAndColumn) {
       {"<a>\x01</a>", "(línea 1, columna 4)", "carácter no permitido en XML (U+0001)"},
       {"<a>&#1;</a>", "(línea 1, columna 4)", "no es un carácter permitido"},
       {"<a><!-- a -- b --></a>", "(línea 1, columna 11)", "«--»"},
-      {"<a>\n Pe\xF1" "a</a>", "(línea 2, columna 4)", "el byte 0xF1 no es UTF-8"},
+      {"<a>\n Pe\xF1"
+       "a</a>",
+       "(línea 2, columna 4)", "el byte 0xF1 no es UTF-8"},
       {"<a/>\n<?xml version=\"1.0\"?>", "(línea 2, columna 1)", "solo puede ir al comienzo"},
-      {"<?xml version=\"1.0\" encoding=ISO-8859-1?><a/>", "(línea 1, columna 30)", "declaración XML mal formada"},
+      {"<?xml version=\"1.0\" encoding=ISO-8859-1?><a/>", "(línea 1, columna 30)",
+       "declaración XML mal formada"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
@@ -130,7 +142,8 @@ TEST_F(XmlDocumentTest, BrokenFileIsAnErrorNamingFileLineAndColumn) {
 TEST_F(XmlDocumentTest, TrickyButWellFormedFilesLoad) {
   const std::string documents[] = {
       "<!DOCTYPE a [<!ENTITY e \"x\"> <!-- ] > -->]>\n<a>&e;</a>",
-      "<?xml version='1.0' standalone='yes'?><?pi datos?><a x='\"' y=\">\"><![CDATA[<&]]>&#233;&#xE9;]</a>",
+      "<?xml version='1.0' standalone='yes'?><?pi datos?><a x='\"' "
+      "y=\">\"><![CDATA[<&]]>&#233;&#xE9;]</a>",
       "\n <a\n x = \"1\" ></a >\n<!-- fin -->\n",
   };
   for (const std::string& text : documents) {
@@ -181,7 +194,8 @@ TEST_F(XmlDocumentTest, EmptyHandleAnswersEmptyAndRefusesChanges) {
 
 TEST_F(XmlDocumentTest, SelectFindsElementsInDocumentOrder) {
   const XmlDocument doc = XmlDocument::Parse(
-      "<R><S><l seq=\"A\"><l>1</l><l>2</l></l><l seq=\"B\"><l>x</l></l><l seq=\"A\"><l>3</l></l></S>"
+      "<R><S><l seq=\"A\"><l>1</l><l>2</l></l><l seq=\"B\"><l>x</l></l><l "
+      "seq=\"A\"><l>3</l></l></S>"
       "<S><l seq=\"A\"><l>4</l></l></S></R>");
   std::vector<std::string> texts;
   for (const XmlNode& node : doc.Select("/R/S/l[@seq=\"A\"]/l")) texts.push_back(node.Text());
@@ -225,7 +239,9 @@ TEST_F(XmlDocumentTest, SaveWritesTheDeclaredEncodingWithReferencesForTheRest) {
     std::string encoding, value, bytes;
   };
   const Case cases[] = {
-      {"ISO-8859-1", "Peña 5 €", "Pe\xF1" "a 5 &#8364;"},
+      {"ISO-8859-1", "Peña 5 €",
+       "Pe\xF1"
+       "a 5 &#8364;"},
       {"ISO-8859-1", "𝄞", "&#119070;"},
       {"windows-1252", "5 € “x”", "5 \x80 \x93x\x94"},
       {"windows-1252", "Ω", "&#937;"},
@@ -234,8 +250,8 @@ TEST_F(XmlDocumentTest, SaveWritesTheDeclaredEncodingWithReferencesForTheRest) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.encoding + " " + c.value);
-    XmlDocument doc =
-        XmlDocument::Parse("<?xml version=\"1.0\" encoding=\"" + c.encoding + "\"?>\n<r><v/></r>\n");
+    XmlDocument doc = XmlDocument::Parse("<?xml version=\"1.0\" encoding=\"" + c.encoding +
+                                         "\"?>\n<r><v/></r>\n");
     XmlNode v = doc.Root().FirstChild("v");
     v.SetText(c.value);
     v.SetAttribute("a", c.value);
@@ -258,7 +274,8 @@ TEST_F(XmlDocumentTest, UnchangedDocumentIsWrittenAsLoaded) {
       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<!-- Exportaci\xF3n -->\r\n"
       "<?aplicacion version=\"2\"?>\r\n<SERVICIO>\r\n  <A x=\"\xE1\">\xE1 &amp; b</A>\r\n"
       "  <B/>\r\n\t<C><![CDATA[ <x> ]]></C>\r\n</SERVICIO>\r\n",
-      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<R>\n  <A>€</A>\n</R>\n",
+      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<R>\n  "
+      "<A>€</A>\n</R>\n",
       "<R><A>sin declaración</A></R>\n",
       Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<R>\r\n  <A>€</A>\r\n</R>\r\n", false),
   };

@@ -114,7 +114,8 @@ class SingleByteEncoder {
       AppendUtf8(character, cp);
       throw Error("El carácter «" + character +
                   "» de un nombre, comentario o instrucción del documento no se puede escribir "
-                  "en la codificación " + format_.encoding);
+                  "en la codificación " +
+                  format_.encoding);
     }
   }
 

@@ -28,13 +28,15 @@ bool DeclarationValueFits(size_t index, std::string_view name, std::string_view 
   const auto is_letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
   const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
   if (name == "version") {
-    return index == 0 && !value.empty() &&
-           all([&](char c) { return is_letter(c) || is_digit(c) || c == '.' || c == '_' || c == ':' || c == '-'; });
+    return index == 0 && !value.empty() && all([&](char c) {
+             return is_letter(c) || is_digit(c) || c == '.' || c == '_' || c == ':' || c == '-';
+           });
   }
   if (index == 0) return false;
   if (name == "encoding") {
-    return !value.empty() && is_letter(value.front()) &&
-           all([&](char c) { return is_letter(c) || is_digit(c) || c == '.' || c == '_' || c == '-'; });
+    return !value.empty() && is_letter(value.front()) && all([&](char c) {
+      return is_letter(c) || is_digit(c) || c == '.' || c == '_' || c == '-';
+    });
   }
   return value == "yes" || value == "no";
 }
@@ -50,7 +52,8 @@ std::string DecodeUtf16(std::string_view body, bool big_endian, std::string_view
   for (size_t i = 0; i < units.size(); ++i) {
     const char16_t u = units[i];
     const bool high = u >= 0xD800 && u <= 0xDBFF;
-    const bool paired = high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
+    const bool paired =
+        high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
     if ((high && !paired) || (u >= 0xDC00 && u <= 0xDFFF)) {
       const std::string before = Utf16ToUtf8(std::u16string_view(units).substr(0, i));
       throw SyntaxError(name, before, before.size(), "secuencia UTF-16 no válida");
@@ -58,7 +61,8 @@ std::string DecodeUtf16(std::string_view body, bool big_endian, std::string_view
     if (paired) ++i;
   }
   std::string text = Utf16ToUtf8(units);
-  if (body.size() % 2 != 0) throw SyntaxError(name, text, text.size(), "el texto UTF-16 termina a medio carácter");
+  if (body.size() % 2 != 0)
+    throw SyntaxError(name, text, text.size(), "el texto UTF-16 termina a medio carácter");
   return text;
 }
 
@@ -136,9 +140,11 @@ std::optional<XmlDeclaration> ReadXmlDeclaration(std::string_view text,
   return std::nullopt;
 }
 
-Error NotWellFormed(std::string_view name, std::optional<TextPosition> at, std::string_view reason) {
+Error NotWellFormed(std::string_view name, std::optional<TextPosition> at,
+                    std::string_view reason) {
   std::string where;
-  if (at) where = " (línea " + std::to_string(at->line) + ", columna " + std::to_string(at->column) + ")";
+  if (at)
+    where = " (línea " + std::to_string(at->line) + ", columna " + std::to_string(at->column) + ")";
   return Error("El archivo " + std::string(name) + " no es un documento XML válido" + where + ": " +
                std::string(reason));
 }
@@ -169,14 +175,16 @@ XmlSource PrepareXml(std::string_view bytes, std::string_view name) {
     format.charset = Charset::kUtf16;
     format.encoding = "UTF-16";
     const auto declaration = ReadXmlDeclaration(source.text, fault);
-    if (const XmlDeclaration::Item* declared = declaration ? declaration->Find("encoding") : nullptr) {
+    if (const XmlDeclaration::Item* declared =
+            declaration ? declaration->Find("encoding") : nullptr) {
       // The byte-order mark decides; the name is kept when it says the same.
       format.encoding_declared = true;
       if (AsciiLower(declared->value) == "utf-16") format.encoding = std::string(declared->value);
     }
   } else {
     const auto declaration = ReadXmlDeclaration(body, fault);
-    if (const XmlDeclaration::Item* declared = declaration ? declaration->Find("encoding") : nullptr) {
+    if (const XmlDeclaration::Item* declared =
+            declaration ? declaration->Find("encoding") : nullptr) {
       const std::optional<Charset> charset = CharsetByName(declared->value);
       if (!charset) {
         throw Error("El archivo " + std::string(name) + " declara la codificación \"" +
@@ -206,12 +214,14 @@ XmlSource PrepareXml(std::string_view bytes, std::string_view name) {
   // The text is UTF-8 now: the backends must not act on the declared name.
   std::optional<XmlFault> ignored;
   const auto declaration = ReadXmlDeclaration(source.text, ignored);
-  if (const XmlDeclaration::Item* declared = declaration ? declaration->Find("encoding") : nullptr) {
+  if (const XmlDeclaration::Item* declared =
+          declaration ? declaration->Find("encoding") : nullptr) {
     source.text.replace(declared->begin, declared->end - declared->begin,
                         declared->end - declared->begin, ' ');
   }
   const size_t line_feed = source.text.find('\n');
-  format.crlf = line_feed != std::string::npos && line_feed > 0 && source.text[line_feed - 1] == '\r';
+  format.crlf =
+      line_feed != std::string::npos && line_feed > 0 && source.text[line_feed - 1] == '\r';
 
   if (const std::optional<XmlFault> syntax = FindXmlFault(source.text)) {
     throw SyntaxError(name, source.text, syntax->offset, syntax->reason);

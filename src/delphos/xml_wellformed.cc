@@ -14,9 +14,7 @@ bool IsNameStart(char c) {
   return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_' || u == ':' || u >= 0x80;
 }
 
-bool IsNameChar(char c) {
-  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
+bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
 
 bool IsXmlChar(unsigned long cp) {
   return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) ||
@@ -42,7 +40,8 @@ class Checker {
       }
     }
     if (!fault_ && !open_.empty()) {
-      Fail(t_.size(), "el documento termina sin cerrar el elemento <" + std::string(open_.back()) + ">");
+      Fail(t_.size(),
+           "el documento termina sin cerrar el elemento <" + std::string(open_.back()) + ">");
     }
     if (!fault_ && !root_closed_) Fail(t_.size(), "el documento no tiene elemento raíz");
     return fault_;
@@ -163,7 +162,8 @@ class Checker {
         open_.push_back(name);
         return;
       }
-      if (p_ >= t_.size()) return Fail(start, "la etiqueta <" + std::string(name) + "> no se cierra");
+      if (p_ >= t_.size())
+        return Fail(start, "la etiqueta <" + std::string(name) + "> no se cierra");
       const size_t attribute_start = p_;
       const std::string_view attribute = ReadName();
       if (!spaced || attribute.empty()) {
@@ -181,7 +181,8 @@ class Checker {
       SkipSpace();
       const char quote = Peek();
       if (quote != '"' && quote != '\'') {
-        return Fail(p_, "el valor del atributo " + std::string(attribute) + " no va entre comillas");
+        return Fail(p_,
+                    "el valor del atributo " + std::string(attribute) + " no va entre comillas");
       }
       const size_t value_start = p_++;
       while (p_ < t_.size() && t_[p_] != quote && !fault_) {
@@ -206,11 +207,13 @@ class Checker {
     if (name.empty() || Peek() != '>') return Fail(start, "etiqueta de cierre mal formada");
     ++p_;
     if (open_.empty()) {
-      return Fail(start, "etiqueta de cierre </" + std::string(name) + "> sin etiqueta de apertura");
+      return Fail(start,
+                  "etiqueta de cierre </" + std::string(name) + "> sin etiqueta de apertura");
     }
     if (open_.back() != name) {
       return Fail(start, "la etiqueta de cierre </" + std::string(name) +
-                             "> no corresponde a la de apertura <" + std::string(open_.back()) + ">");
+                             "> no corresponde a la de apertura <" + std::string(open_.back()) +
+                             ">");
     }
     open_.pop_back();
     if (open_.empty()) root_closed_ = true;
