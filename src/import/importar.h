@@ -9,17 +9,26 @@
 
 namespace pasahorario {
 
+// The kinds of value that can find no match, as the report names them.
+inline constexpr char kTareaSinMateria[] = "TAREA sin materia en ASIGNOMT";
+inline constexpr char kTramoSinFila[] = "Tramo (DIA y HORA) sin fila en DIASHORAST";
+inline constexpr char kAulaSinFila[] = "AULA sin fila en AULAT";
+inline constexpr char kGrupoSinFila[] = "CODGRUPO sin fila en GRUPOST";
+inline constexpr char kAsigSinMateria[] = "ASIG sin materia en ASIGT ni ASIGNOMT";
+
 struct ImportSummary {
   std::filesystem::path result_path;
-  int teachers = 0;
-  int activities = 0;
-  // A value that found no match, by kind ("TAREA", "tramo", "AULA",
-  // "CODGRUPO", "ASIG"), with the activities it touches.
+  int teachers = 0;    // teacher records written (PROFT rows)
+  int activities = 0;  // activity records written, over all teachers
+  // A value that found no match: its kind (one of the labels above), its
+  // text as the solution table holds it (the time-slot key for a tramo; it
+  // may be empty), and how many activity records carry it.
   struct Unmatched {
     std::string kind;
     std::string code;
     int activities = 0;
   };
+  // By kind in the order of the labels above, then by code.
   std::vector<Unmatched> unmatched;
 };
 
