@@ -16,14 +16,9 @@ int TwoDigits(std::string_view text) {
 
 std::optional<std::string> StartTimeEntry(std::string_view typed) {
   typed = TrimmedText(typed);
-  std::string entry;
-  if (typed.size() == 4) {
-    entry = " " + std::string(typed);
-  } else if (typed.size() == 5) {
-    entry = std::string(typed);
-  } else {
-    return std::nullopt;
-  }
+  if (typed.size() != 4 && typed.size() != 5) return std::nullopt;
+  std::string entry(5 - typed.size(), ' ');  // a left-out first hour digit is a blank
+  entry.append(typed);
   const bool well_formed = (entry[0] == ' ' || IsDigit(entry[0])) && IsDigit(entry[1]) &&
                            entry[2] == ':' && IsDigit(entry[3]) && IsDigit(entry[4]);
   if (!well_formed) return std::nullopt;
@@ -32,7 +27,8 @@ std::optional<std::string> StartTimeEntry(std::string_view typed) {
 
 std::string StartTimeOption(std::string_view typed) {
   const std::optional<std::string> entry = StartTimeEntry(typed);
-  const std::string quoted = "'" + std::string(typed) + "'";
+  std::string quoted(1, '\'');
+  quoted.append(typed).push_back('\'');
   if (!entry) {
     throw Error("La hora de inicio " + quoted +
                 " no es válida: escríbala como HH:MM o H:MM, por ejemplo 08:00");
