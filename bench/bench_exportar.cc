@@ -46,8 +46,8 @@ void Run(const fs::path& file, const std::string& label) {
   const double peak_after_load = PeakMegabytes();
 
   start = Clock::now();
-  const pasahorario::ExportSummary summary =
-      pasahorario::ExportarTodo(doc, xtemp, [](const std::string&) { return std::string("08:00"); });
+  const pasahorario::ExportSummary summary = pasahorario::ExportarTodo(
+      doc, xtemp, [](const std::string&) { return std::string("08:00"); });
   const double exportar = Seconds(start);
 
   int assignments = 0;
@@ -57,10 +57,11 @@ void Run(const fs::path& file, const std::string& label) {
     if (t.name == "ASIGT") assignments = t.rows;
   }
   std::printf("%s  %.1f MB XML%s\n", label.c_str(), fs::file_size(file) / 1e6, rows.c_str());
-  std::printf("  Load %.3f s | ExportarTodo %.3f s (%.2f us por asignatura) | "
-              "ExportarTodo/Load %.2f | memoria pico %.0f MB (tras Load %.0f MB)\n",
-              load, exportar, assignments ? exportar * 1e6 / assignments : 0.0, exportar / load,
-              PeakMegabytes(), peak_after_load);
+  std::printf(
+      "  Load %.3f s | ExportarTodo %.3f s (%.2f us por asignatura) | "
+      "ExportarTodo/Load %.2f | memoria pico %.0f MB (tras Load %.0f MB)\n",
+      load, exportar, assignments ? exportar * 1e6 / assignments : 0.0, exportar / load,
+      PeakMegabytes(), peak_after_load);
   fs::remove_all(xtemp);
 }
 
@@ -76,14 +77,15 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--escalas") {
       scales.clear();
       std::stringstream list(argv[2]);
-      for (std::string item; std::getline(list, item, ',');) scales.push_back(std::atof(item.c_str()));
+      for (std::string item; std::getline(list, item, ',');)
+        scales.push_back(std::atof(item.c_str()));
     } else if (argc != 1) {
       std::fprintf(stderr, "uso: bench_exportar [FICHERO.xml | --escalas 0.25,0.5,1]\n");
       return 2;
     }
     for (double scale : scales) {
-      const fs::path file = fs::temp_directory_path() /
-                            ("bench-exportacion-" + std::to_string(getpid()) + ".xml");
+      const fs::path file =
+          fs::temp_directory_path() / ("bench-exportacion-" + std::to_string(getpid()) + ".xml");
       std::ofstream(file, std::ios::binary) << bench::ExportacionGrande(scale);
       char label[32];
       std::snprintf(label, sizeof label, "escala %g:", scale);

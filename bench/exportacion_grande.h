@@ -10,7 +10,9 @@
 namespace bench {
 
 inline std::string ExportacionGrande(double scale) {
-  const auto n = [scale](int full) { return full * scale < 1 ? 1 : static_cast<int>(full * scale); };
+  const auto n = [scale](int full) {
+    return full * scale < 1 ? 1 : static_cast<int>(full * scale);
+  };
   const int teachers = n(1000), subjects = n(5000), rooms = n(400), groups = n(600),
             assignments = n(50000);
   std::string xml;
@@ -37,7 +39,8 @@ inline std::string ExportacionGrande(double scale) {
     value("ABREVIATURA", buf);
     std::snprintf(buf, sizeof buf, "MAT%05d", i);
     value("CODIGO", buf);
-    std::snprintf(buf, sizeof buf, "Materia n\xba %d de Educaci\xf3n Pl\xe1stica y Ling\xfc\xedstica", i);
+    std::snprintf(buf, sizeof buf,
+                  "Materia n\xba %d de Educaci\xf3n Pl\xe1stica y Ling\xfc\xedstica", i);
     value("DENOMINACION", buf);
     xml += "      </listasal>\n";
   }
@@ -46,7 +49,12 @@ inline std::string ExportacionGrande(double scale) {
     xml += "      <listasal>\n";
     value("X_EMPLEADO", std::to_string(200000 + i));
     value("F_TOMAPOS", "01/09/2015");
-    std::snprintf(buf, sizeof buf, "Mar\xed" "a Jos\xe9 N\xfa\xf1" "ez Pe\xf1" "a %d", i);
+    std::snprintf(buf, sizeof buf,
+                  "Mar\xed"
+                  "a Jos\xe9 N\xfa\xf1"
+                  "ez Pe\xf1"
+                  "a %d",
+                  i);
     value("NOMBRE", buf);
     std::snprintf(buf, sizeof buf, "P%04d", i);
     value("ABREVIATURA", buf);

@@ -24,8 +24,12 @@ class AsignaturasTest : public ExchangeDirTest {
   static std::string Assignment(const std::string& minutes, const std::string& materia = "370001") {
     return Rec({"CA", "1A", "A101", "M", "ESO", "1", "A", minutes, materia});
   }
-  fs::path asignomt_ = dir_ / "ASIGNOMT.DBF";
-  fs::path asigt_ = dir_ / "ASIGT.DBF";
+  void SetUp() override {
+    ExchangeDirTest::SetUp();
+    asignomt_ = dir_ / "ASIGNOMT.DBF";
+    asigt_ = dir_ / "ASIGT.DBF";
+  }
+  fs::path asignomt_, asigt_;
 };
 
 TEST_F(AsignaturasTest, WritesEveryValueInItsField) {
@@ -33,14 +37,13 @@ TEST_F(AsignaturasTest, WritesEveryValueInItsField) {
       Export({Section("ASIGNATURAS",
                       {Rec({"CASIG1", "1ESOA", "A101", "M", "ESO", "1", "A", "180", "370001", "x"}),
                        Rec({"CASIG2", "2ESOB", "A102", "T", "  ", "2", "B", "60", "370002"}),
-                       Rec({"solo"}),
-                       Rec({"CASIG3", "3ESOC"})})}),
+                       Rec({"solo"}), Rec({"CASIG3", "3ESOC"})})}),
       3);
-  EXPECT_THAT(Layout(t.fields),
-              ElementsAre("CASIG C 10 0", "CPROF C 10 0", "CGRUP C 10 0", "CAULA C 10 0",
-                          "TURNO C 1 0", "NIVEL C 5 0", "CURSO C 3 0", "GRUPO C 2 0",
-                          "HORAS N 20 4", "SESIONES C 20 0", "NCONEX C 4 0", "MATERIA C 12 0",
-                          "CTAREA C 10 0"));
+  EXPECT_THAT(
+      Layout(t.fields),
+      ElementsAre("CASIG C 10 0", "CPROF C 10 0", "CGRUP C 10 0", "CAULA C 10 0", "TURNO C 1 0",
+                  "NIVEL C 5 0", "CURSO C 3 0", "GRUPO C 2 0", "HORAS N 20 4", "SESIONES C 20 0",
+                  "NCONEX C 4 0", "MATERIA C 12 0", "CTAREA C 10 0"));
   EXPECT_THAT(t.Column("CASIG"), ElementsAre("CASIG1", "CASIG2", "CASIG3"));
   EXPECT_THAT(t.Column("CGRUP"), ElementsAre("1ESOA", "2ESOB", "3ESOC"));
   EXPECT_THAT(t.Column("CAULA"), ElementsAre("A101", "A102", ""));
@@ -91,31 +94,28 @@ TEST_F(AsignaturasTest, HoursAndSessionsFollowTheStoredHours) {
 
 TEST_F(AsignaturasTest, TaskCodeIsTheFirstSubjectRowWithThatCode) {
   const TableContents t = Convert(
-      Export({Section("MATERIAS", {Rec({"370001", "LEN", "LENGUA", "Lengua"}),
-                                   Rec({"G001", "TUT1", "TUTORIA", "Tutoría"}),
-                                   Rec({"G001", "TUT2", "TUTORIA", "Tutoría otra vez"}),
-                                   Rec({"g002", "GUA", "GUARDIA", "Guardia"}),
-                                   Rec({"G003", "REU", "REUNION", "Reunión"})}),
-              Section("ASIGNATURAS",
-                      {Assignment("60", "G001"),
-                       Assignment("60", "G003"),
-                       Assignment("60", "G999-SIN-MATERIA"),  // no row: the code itself
-                       Assignment("60", "g002"),              // small g: not a task
-                       Assignment("60", "g001"),
-                       Assignment("60", "370001"),
-                       Assignment("60", "")})}),
+      Export(
+          {Section("MATERIAS", {Rec({"370001", "LEN", "LENGUA", "Lengua"}),
+                                Rec({"G001", "TUT1", "TUTORIA", "Tutoría"}),
+                                Rec({"G001", "TUT2", "TUTORIA", "Tutoría otra vez"}),
+                                Rec({"g002", "GUA", "GUARDIA", "Guardia"}),
+                                Rec({"G003", "REU", "REUNION", "Reunión"})}),
+           Section("ASIGNATURAS",
+                   {Assignment("60", "G001"), Assignment("60", "G003"),
+                    Assignment("60", "G999-SIN-MATERIA"),  // no row: the code itself
+                    Assignment("60", "g002"),              // small g: not a task
+                    Assignment("60", "g001"), Assignment("60", "370001"), Assignment("60", "")})}),
       7);
-  EXPECT_THAT(t.Column("CTAREA"),
-              ElementsAre("TUT1", "REU", "G999-SIN-M", "LE", "LE", "LE", "LE"));
+  EXPECT_THAT(t.Column("CTAREA"), ElementsAre("TUT1", "REU", "G999-SIN-M", "LE", "LE", "LE", "LE"));
   EXPECT_THAT(t.Column("MATERIA"),
               ElementsAre("G001", "G003", "G999-SIN-MAT", "g002", "g001", "370001", ""));
 }
 
 TEST_F(AsignaturasTest, TaskLookupComparesWithLetterCase) {
-  const TableContents t =
-      Convert(Export({Section("MATERIAS", {Rec({"Gtut", "T1", "", ""}), Rec({"GTUT", "T2", "", ""})}),
-                      Section("ASIGNATURAS", {Assignment("60", "GTUT"), Assignment("60", "Gtut")})}),
-              2);
+  const TableContents t = Convert(
+      Export({Section("MATERIAS", {Rec({"Gtut", "T1", "", ""}), Rec({"GTUT", "T2", "", ""})}),
+              Section("ASIGNATURAS", {Assignment("60", "GTUT"), Assignment("60", "Gtut")})}),
+      2);
   EXPECT_THAT(t.Column("CTAREA"), ElementsAre("T2", "T1"));
 }
 

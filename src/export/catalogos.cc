@@ -9,9 +9,9 @@
 namespace pasahorario {
 namespace {
 
+using dbf::DbfTable;
 using delphos::RecordValues;
 using delphos::XmlNode;
-using dbf::DbfTable;
 
 // Creates `table_file` with `fields` and opens it.
 DbfTable NewTable(const std::filesystem::path& table_file,
@@ -25,9 +25,10 @@ DbfTable NewTable(const std::filesystem::path& table_file,
 }  // namespace
 
 int ExportarMaterias(const delphos::XmlDocument& doc, const std::filesystem::path& table_file) {
-  DbfTable table = NewTable(table_file, {dbf::TextField("COD", 10), dbf::TextField("CODLARGO", 10),
-                                         dbf::TextField("NOMBRE", 80), dbf::TextField("MATERIA", 12),
-                                         dbf::LogicalField("ESTAREA")});
+  DbfTable table =
+      NewTable(table_file, {dbf::TextField("COD", 10), dbf::TextField("CODLARGO", 10),
+                            dbf::TextField("NOMBRE", 80), dbf::TextField("MATERIA", 12),
+                            dbf::LogicalField("ESTAREA")});
   const int cod = table.FieldIndex("COD"), codlargo = table.FieldIndex("CODLARGO"),
             nombre = table.FieldIndex("NOMBRE"), materia = table.FieldIndex("MATERIA"),
             estarea = table.FieldIndex("ESTAREA");
@@ -52,11 +53,11 @@ int ExportarMaterias(const delphos::XmlDocument& doc, const std::filesystem::pat
 }
 
 int ExportarProfesores(const delphos::XmlDocument& doc, const std::filesystem::path& table_file) {
-  DbfTable table = NewTable(
-      table_file, {dbf::TextField("ABREV", 10), dbf::TextField("NOMBRE", 80),
-                   dbf::TextField("DEPART", 40), dbf::IntegerField("DNI"),
-                   dbf::TextField("X_EMPLEADO", 12), dbf::TextField("F_TOMAPOS", 10),
-                   dbf::TextField("EMAIL", 100)});
+  DbfTable table =
+      NewTable(table_file, {dbf::TextField("ABREV", 10), dbf::TextField("NOMBRE", 80),
+                            dbf::TextField("DEPART", 40), dbf::IntegerField("DNI"),
+                            dbf::TextField("X_EMPLEADO", 12), dbf::TextField("F_TOMAPOS", 10),
+                            dbf::TextField("EMAIL", 100)});
   const int abrev = table.FieldIndex("ABREV"), nombre = table.FieldIndex("NOMBRE"),
             empleado = table.FieldIndex("X_EMPLEADO"), toma = table.FieldIndex("F_TOMAPOS");
   int rows = 0;
@@ -76,9 +77,10 @@ int ExportarProfesores(const delphos::XmlDocument& doc, const std::filesystem::p
 }
 
 int ExportarAulas(const delphos::XmlDocument& doc, const std::filesystem::path& table_file) {
-  DbfTable table = NewTable(table_file, {dbf::TextField("ABREV", 10), dbf::TextField("NOMBRE", 80),
-                                         dbf::TextField("EDIFICIO", 1), dbf::IntegerField("MAXALUM"),
-                                         dbf::TextField("DEPCENTRO", 10)});
+  DbfTable table =
+      NewTable(table_file, {dbf::TextField("ABREV", 10), dbf::TextField("NOMBRE", 80),
+                            dbf::TextField("EDIFICIO", 1), dbf::IntegerField("MAXALUM"),
+                            dbf::TextField("DEPCENTRO", 10)});
   const int abrev = table.FieldIndex("ABREV"), nombre = table.FieldIndex("NOMBRE"),
             edificio = table.FieldIndex("EDIFICIO"), depcentro = table.FieldIndex("DEPCENTRO");
   int rows = 0;
@@ -100,11 +102,11 @@ int ExportarAulas(const delphos::XmlDocument& doc, const std::filesystem::path& 
 }
 
 int ExportarGrupos(const delphos::XmlDocument& doc, const std::filesystem::path& table_file) {
-  DbfTable table = NewTable(
-      table_file, {dbf::TextField("ABREV", 10), dbf::TextField("TURNO", 1),
-                   dbf::TextField("NIVEL", 5), dbf::TextField("CURSO", 3),
-                   dbf::TextField("GRUPO", 2), dbf::TextField("UNIDAD", 12),
-                   dbf::TextField("DESCRIP", 80), dbf::TextField("MARCO", 1)});
+  DbfTable table =
+      NewTable(table_file, {dbf::TextField("ABREV", 10), dbf::TextField("TURNO", 1),
+                            dbf::TextField("NIVEL", 5), dbf::TextField("CURSO", 3),
+                            dbf::TextField("GRUPO", 2), dbf::TextField("UNIDAD", 12),
+                            dbf::TextField("DESCRIP", 80), dbf::TextField("MARCO", 1)});
   const int abrev = table.FieldIndex("ABREV"), turno = table.FieldIndex("TURNO"),
             nivel = table.FieldIndex("NIVEL"), curso = table.FieldIndex("CURSO"),
             grupo = table.FieldIndex("GRUPO"), unidad = table.FieldIndex("UNIDAD"),

@@ -11,7 +11,7 @@ namespace {
 char32_t SmallLetter(char32_t c) {
   if (c >= 'A' && c <= 'Z') return c + 32;
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;  // Latin-1
-  if (c >= 0x100 && c <= 0x17F) {                           // Latin Extended-A
+  if (c >= 0x100 && c <= 0x17F) {                          // Latin Extended-A
     if (c == 0x130) return 'i';
     if (c == 0x178) return 0xFF;
     const bool odd_is_capital = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
@@ -20,7 +20,7 @@ char32_t SmallLetter(char32_t c) {
     return (c % 2 == 0) ? c + 1 : c;
   }
   if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;  // Greek
-  if (c >= 0x410 && c <= 0x42F) return c + 32;                 // Cyrillic
+  if (c >= 0x410 && c <= 0x42F) return c + 32;                // Cyrillic
   if (c >= 0x400 && c <= 0x40F) return c + 80;
   return c;
 }

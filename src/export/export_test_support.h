@@ -38,8 +38,8 @@ inline std::string Tramo(std::initializer_list<std::pair<std::string, std::strin
 // MINUTOS, DIA (so positions 1 and 2 are the slot code and the length).
 inline std::string Slot(const std::string& code, const std::string& minutes,
                         const std::string& delphos = "0") {
-  return Tramo({{"CODIGO_DELPHOS", delphos}, {"NOMBRE", code}, {"MINUTOS", minutes},
-                {"DIA", code}});
+  return Tramo(
+      {{"CODIGO_DELPHOS", delphos}, {"NOMBRE", code}, {"MINUTOS", minutes}, {"DIA", code}});
 }
 
 // A section `seq` holding `records` (already written as XML).

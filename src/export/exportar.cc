@@ -56,8 +56,8 @@ void CheckExchangeDir(const fs::path& dir) {
   }
   fs::directory_iterator listing(dir, ec);
   if (ec) {
-    throw Error("No se puede leer la carpeta de intercambio " + dir.string() + " (" +
-                ec.message() + "); no se ha cambiado ninguna tabla");
+    throw Error("No se puede leer la carpeta de intercambio " + dir.string() + " (" + ec.message() +
+                "); no se ha cambiado ninguna tabla");
   }
 }
 
@@ -81,8 +81,7 @@ ExportSummary ExportarTodo(const delphos::XmlDocument& doc, const fs::path& exch
   summary.tables.push_back({"PROFT", ExportarProfesores(doc, staged.Stage("PROFT"))});
   summary.tables.push_back({"AULAT", ExportarAulas(doc, staged.Stage("AULAT"))});
   summary.tables.push_back({"GRUPOST", ExportarGrupos(doc, staged.Stage("GRUPOST"))});
-  summary.tables.push_back(
-      {"ASIGT", ExportarAsignaturas(doc, staged.Stage("ASIGT"), asignomt)});
+  summary.tables.push_back({"ASIGT", ExportarAsignaturas(doc, staged.Stage("ASIGT"), asignomt)});
   summary.tables.push_back(
       {"DIASHORAST", ExportarTramos(doc, staged.Stage("DIASHORAST"), ask_start_time)});
   staged.Commit();

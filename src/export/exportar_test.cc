@@ -17,15 +17,15 @@ const char* const kTables[] = {"ASIGNOMT", "PROFT", "AULAT", "GRUPOST", "ASIGT",
 
 // A small school with every section; `asignaturas` and `tramos` may be
 // replaced to make the fifth or the sixth converter fail.
-delphos::XmlDocument School(const std::string& asignaturas = Rec({"CA", "1A", "A1", "M", "ESO", "1", "A", "55", "G01"}),
+delphos::XmlDocument School(const std::string& asignaturas = Rec({"CA", "1A", "A1", "M", "ESO", "1",
+                                                                  "A", "55", "G01"}),
                             const std::string& tramos = Slot("L1", "55", "4701")) {
   return Export({Section("MATERIAS", {Rec({"G01", "TUT", "TUTORIA", "Tutoría"}),
                                       Rec({"370001", "MAT", "MATEMAT", "Matemáticas"})}),
                  Section("PROFESORES", {Rec({"E1", "01/09/2020", "Ana", "ANA"})}),
                  Section("AULAS", {Rec({"D1", "A1", "Aula 1", "N"})}),
                  Section("GRUPOS", {Rec({"U1", "1A", "M", "ESO", "1", "A"})}),
-                 Section("ASIGNATURAS", {asignaturas}),
-                 Section("TRAMOS", {tramos})});
+                 Section("ASIGNATURAS", {asignaturas}), Section("TRAMOS", {tramos})});
 }
 
 class ExportarTodoTest : public ExchangeDirTest {
@@ -133,8 +133,7 @@ TEST_F(ExportarTodoTest, AFailingConverterLeavesEveryPreviousTableByteForByte) {
     size_t prompts;
   };
   Case cases[] = {
-      {"ASIGNATURAS, fifth",
-       School(Rec({"CA", "1A", "A1", "M", "ESO", "1", "A", "55 min", "G01"})),
+      {"ASIGNATURAS, fifth", School(Rec({"CA", "1A", "A1", "M", "ESO", "1", "A", "55 min", "G01"})),
        "'55 min' is not a valid integer value\nSección ASIGNATURAS, registro 1", 0},
       {"TRAMOS, sixth", School(Rec({"CA"}), Slot("L1", "55") + Slot("M0", "55")),
        "'' is not a valid integer value\nSección TRAMOS, registro 2, tramo M0", 1},
@@ -155,12 +154,12 @@ TEST_F(ExportarTodoTest, AFailingConverterLeavesEveryPreviousTableByteForByte) {
 TEST_F(ExportarTodoTest, AnExchangeDirectoryThatIsNoDirectoryIsRefusedFirst) {
   const fs::path not_a_dir = dir_ / "XTEMP";
   WriteBytes(not_a_dir, "un archivo");
-  EXPECT_EQ(Failure(School(), not_a_dir),
-            "No existe la carpeta de intercambio " + not_a_dir.string() +
-                "; no se ha cambiado ninguna tabla");
-  EXPECT_EQ(Failure(School(), dir_ / "no-existe"),
-            "No existe la carpeta de intercambio " + (dir_ / "no-existe").string() +
-                "; no se ha cambiado ninguna tabla");
+  EXPECT_EQ(Failure(School(), not_a_dir), "No existe la carpeta de intercambio " +
+                                              not_a_dir.string() +
+                                              "; no se ha cambiado ninguna tabla");
+  EXPECT_EQ(Failure(School(), dir_ / "no-existe"), "No existe la carpeta de intercambio " +
+                                                       (dir_ / "no-existe").string() +
+                                                       "; no se ha cambiado ninguna tabla");
   EXPECT_EQ(Snapshot(dir_).size(), 1u);
   EXPECT_TRUE(prompts_.empty());
 }

@@ -130,7 +130,7 @@ TEST(TimeTextTest, MinuteCountsAndBack) {
     int64_t minutes;
     std::string_view text;
   };
-  const Case cases[] = {{0, "00:00"},    {480, "08:00"},  {535, "08:55"}, {1439, "23:59"},
+  const Case cases[] = {{0, "00:00"},    {480, "08:00"},  {535, "08:55"},  {1439, "23:59"},
                         {1470, "24:30"}, {5999, "99:59"}, {6000, "00:00"}, {6061, "01:01"}};
   for (const Case& c : cases) {
     EXPECT_EQ(TimeText(c.minutes), c.text) << c.minutes;

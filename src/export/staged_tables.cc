@@ -109,17 +109,16 @@ void StagedTables::Commit() {
         try {
           replace_(steps[j].backup, steps[j].target);
         } catch (const Error&) {
-          lost += "\nNo se pudo devolver a su sitio la tabla anterior " +
-                  steps[j].target.string() + "; su contenido está en " +
-                  steps[j].backup.string();
+          lost += "\nNo se pudo devolver a su sitio la tabla anterior " + steps[j].target.string() +
+                  "; su contenido está en " + steps[j].backup.string();
         }
         steps[j].backup.clear();  // moved back, or kept for the user
       }
       remove_backups();
       RemoveStaged();
-      throw Error(std::string(e.what()) +
-                  (lost.empty() ? "\nLas tablas de trabajo anteriores se han dejado como estaban."
-                                : lost));
+      throw Error(
+          std::string(e.what()) +
+          (lost.empty() ? "\nLas tablas de trabajo anteriores se han dejado como estaban." : lost));
     }
   }
 

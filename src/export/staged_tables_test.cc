@@ -51,7 +51,8 @@ TEST_F(StagedTablesTest, CommitReplacesEveryTableAndDropsTheOldIndexes) {
     StageAndCommit(staged);
   }
   std::map<std::string, std::string> expected = {{"SOLUC.DBF", "del usuario"}};
-  for (const char* name : kTables) expected[std::string(name) + ".DBF"] = std::string("nuevo ") + name;
+  for (const char* name : kTables)
+    expected[std::string(name) + ".DBF"] = std::string("nuevo ") + name;
   EXPECT_EQ(Snapshot(dir_), expected);
 }
 
@@ -73,7 +74,8 @@ TEST_F(StagedTablesTest, AFailedRenameUndoesTheOnesBefore) {
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_THAT(e.what(), HasSubstr("AULAT.DBF (simulado)"));
-    EXPECT_THAT(e.what(), HasSubstr("Las tablas de trabajo anteriores se han dejado como estaban."));
+    EXPECT_THAT(e.what(),
+                HasSubstr("Las tablas de trabajo anteriores se han dejado como estaban."));
   }
   EXPECT_EQ(Snapshot(dir_), before);  // PROFT, which was new, is gone again
 }

@@ -64,8 +64,10 @@ std::map<int32_t, std::string> StartTimes(const std::map<int32_t, MondaySlot>& m
     const auto previous_start = starts.find(number - 1);
     const auto previous_slot = monday.find(number - 1);
     try {
-      const int64_t begin = MinuteCount(previous_start == starts.end() ? "" : previous_start->second);
-      const int32_t length = ParseInteger(previous_slot == monday.end() ? "" : previous_slot->second.length);
+      const int64_t begin =
+          MinuteCount(previous_start == starts.end() ? "" : previous_start->second);
+      const int32_t length =
+          ParseInteger(previous_slot == monday.end() ? "" : previous_slot->second.length);
       starts[number] = TimeText(begin + length);
     } catch (const Error& e) {
       throw WithContext(e, Place(slot.record, slot.code));
@@ -79,12 +81,11 @@ std::map<int32_t, std::string> StartTimes(const std::map<int32_t, MondaySlot>& m
 int ExportarTramos(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
                    const AskStartTimeFn& ask_start_time) {
   dbf::DbfTable table(table_file);
-  table.Create({dbf::TextField("DIHO", 10), dbf::TextField("CODDIHO", 10),
-                dbf::TextField("DIA", 20), dbf::TextField("TEXTODIA", 20),
-                dbf::TextField("HORA", 8), dbf::TextField("TEXTOHOR", 15),
-                dbf::TextField("HORADESDE", 8), dbf::TextField("HORAHASTA", 8),
-                dbf::TextField("MINUTOS", 8), dbf::TextField("MARCO", 1),
-                dbf::TextField("MARCOXML", 10)});
+  table.Create(
+      {dbf::TextField("DIHO", 10), dbf::TextField("CODDIHO", 10), dbf::TextField("DIA", 20),
+       dbf::TextField("TEXTODIA", 20), dbf::TextField("HORA", 8), dbf::TextField("TEXTOHOR", 15),
+       dbf::TextField("HORADESDE", 8), dbf::TextField("HORAHASTA", 8), dbf::TextField("MINUTOS", 8),
+       dbf::TextField("MARCO", 1), dbf::TextField("MARCOXML", 10)});
   const std::string first_start = PedirHoraInicio(ask_start_time);
   const std::vector<delphos::XmlNode> records = delphos::SectionRecords(doc, "TRAMOS");
 

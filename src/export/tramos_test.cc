@@ -31,18 +31,25 @@ class TramosTest : public ExchangeDirTest {
     }
     return "(sin error)";
   }
-  fs::path file_ = dir_ / "DIASHORAST.DBF";
+  void SetUp() override {
+    ExchangeDirTest::SetUp();
+    file_ = dir_ / "DIASHORAST.DBF";
+  }
+  fs::path file_;
   std::vector<std::string> prompts_;
 };
 
 TEST_F(TramosTest, StartsComeFromMondayAndEndsFromTheRecordsOwnLength) {
   const TableContents t = Convert(Export({Section(
-      "TRAMOS",
-      {Slot("L1", "55", "4701"), Slot("L2", "55", "4702"), Slot("L3", "30", "4703"),
-       Slot("L4", "55", "4704"),
-       Tramo({{"CODIGO_DELPHOS", "4711"}, {"NOMBRE", "M3"}, {"MINUTOS", "30"}, {"DIA", "M3"},
-              {"INICIO", "12:00"}, {"FIN", "13:00"}}),
-       Tramo({{"NOMBRE", "X3"}, {"MINUTOS", "45"}, {"CODIGO_DELPHOS", "4712"}})})}));
+      "TRAMOS", {Slot("L1", "55", "4701"), Slot("L2", "55", "4702"), Slot("L3", "30", "4703"),
+                 Slot("L4", "55", "4704"),
+                 Tramo({{"CODIGO_DELPHOS", "4711"},
+                        {"NOMBRE", "M3"},
+                        {"MINUTOS", "30"},
+                        {"DIA", "M3"},
+                        {"INICIO", "12:00"},
+                        {"FIN", "13:00"}}),
+                 Tramo({{"NOMBRE", "X3"}, {"MINUTOS", "45"}, {"CODIGO_DELPHOS", "4712"}})})}));
   EXPECT_THAT(Layout(t.fields),
               ElementsAre("DIHO C 10 0", "CODDIHO C 10 0", "DIA C 20 0", "TEXTODIA C 20 0",
                           "HORA C 8 0", "TEXTOHOR C 15 0", "HORADESDE C 8 0", "HORAHASTA C 8 0",
@@ -50,9 +57,10 @@ TEST_F(TramosTest, StartsComeFromMondayAndEndsFromTheRecordsOwnLength) {
   EXPECT_THAT(t.Column("TEXTOHOR"), ElementsAre("1-08:00-08:55", "2-08:55-09:50", "3-09:50-10:20",
                                                 "4-10:20-11:15", "3-09:50-10:20", "3-09:50-10:35"));
   const std::map<std::string, std::string> tuesday = {
-      {"DIHO", "23"},     {"CODDIHO", "4711"},   {"DIA", "2"},          {"TEXTODIA", ""},
-      {"HORA", "3"},      {"TEXTOHOR", "3-09:50-10:20"}, {"HORADESDE", "09:50"},
-      {"HORAHASTA", "10:20"}, {"MINUTOS", "30"}, {"MARCO", "0"},        {"MARCOXML", ""}};
+      {"DIHO", "23"},         {"CODDIHO", "4711"},    {"DIA", "2"},
+      {"TEXTODIA", ""},       {"HORA", "3"},          {"TEXTOHOR", "3-09:50-10:20"},
+      {"HORADESDE", "09:50"}, {"HORAHASTA", "10:20"}, {"MINUTOS", "30"},
+      {"MARCO", "0"},         {"MARCOXML", ""}};
   EXPECT_EQ(t.rows[4], tuesday);
   EXPECT_EQ(t.rows[5].at("DIHO"), "33");
   EXPECT_EQ(t.rows[5].at("CODDIHO"), "4712");
@@ -71,13 +79,13 @@ TEST_F(TramosTest, DayLettersAndSlotCharactersAsTheyStand) {
 }
 
 TEST_F(TramosTest, TheLaterOfNombreAndDiaIsTheSlotCode) {
-  const TableContents t = Convert(Export({Section(
-      "TRAMOS", {Slot("L1", "60"), Slot("L2", "60"),
-                 Tramo({{"NOMBRE", "M1"}, {"DIA", "M2"}, {"MINUTOS", "60"}}),
-                 Tramo({{"DIA", "M2"}, {"MINUTOS", "60"}, {"NOMBRE", "M1"}}),
-                 // Value elements without a name play no part.
-                 "<listasal><salida>M2</salida><salida dato=\"NOMBRE\">M1</salida>"
-                 "<salida>99</salida><salida dato=\"MINUTOS\">60</salida></listasal>"})}));
+  const TableContents t = Convert(Export(
+      {Section("TRAMOS", {Slot("L1", "60"), Slot("L2", "60"),
+                          Tramo({{"NOMBRE", "M1"}, {"DIA", "M2"}, {"MINUTOS", "60"}}),
+                          Tramo({{"DIA", "M2"}, {"MINUTOS", "60"}, {"NOMBRE", "M1"}}),
+                          // Value elements without a name play no part.
+                          "<listasal><salida>M2</salida><salida dato=\"NOMBRE\">M1</salida>"
+                          "<salida>99</salida><salida dato=\"MINUTOS\">60</salida></listasal>"})}));
   EXPECT_THAT(t.Column("DIHO"), ElementsAre("11", "12", "22", "21", "21"));
 }
 
@@ -97,7 +105,8 @@ TEST_F(TramosTest, StartTimesAreTextsOfMinuteCounts) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.start);
     std::string xml = "<SERVICIO><SALIDAS><listasal seq=\"TRAMOS\">";
-    for (size_t i = 0; i < c.lengths.size(); ++i) xml += Slot("L" + std::to_string(i + 1), c.lengths[i]);
+    for (size_t i = 0; i < c.lengths.size(); ++i)
+      xml += Slot("L" + std::to_string(i + 1), c.lengths[i]);
     const TableContents t =
         Convert(delphos::XmlDocument::Parse(xml + "</listasal></SALIDAS></SERVICIO>"), c.start);
     EXPECT_EQ(t.Column("TEXTOHOR"), c.textohor);
@@ -124,19 +133,23 @@ TEST_F(TramosTest, ASlotWithoutAStartNamesTheRecord) {
   };
   const std::string not_integer = "'' is not a valid integer value\n";
   const Case cases[] = {
-      {"slot 0", {Slot("L1", "55"), Slot("M1", "55"), Slot("M0", "55")},
+      {"slot 0",
+       {Slot("L1", "55"), Slot("M1", "55"), Slot("M0", "55")},
        not_integer + "Sección TRAMOS, registro 3, tramo M0"},
-      {"no Monday slot", {Slot("L1", "55"), Slot("X2", "55")},
+      {"no Monday slot",
+       {Slot("L1", "55"), Slot("X2", "55")},
        not_integer + "Sección TRAMOS, registro 2, tramo X2"},
-      {"Monday gap", {Slot("L1", "55"), Slot("L2", ""), Slot("L3", "55")},
+      {"Monday gap",
+       {Slot("L1", "55"), Slot("L2", ""), Slot("L3", "55")},
        not_integer + "Sección TRAMOS, registro 3, tramo L3"},
-      {"slot code not a number", {Slot("L1", "55"), Slot("Lx", "55")},
+      {"slot code not a number",
+       {Slot("L1", "55"), Slot("Lx", "55")},
        "'x' is not a valid integer value\nSección TRAMOS, registro 2, tramo Lx"},
       {"no slot code",
-       {Slot("L1", "55"),
-        Tramo({{"CODIGO_DELPHOS", "1"}, {"OTRO", "L1"}, {"MINUTOS", "55"}})},
+       {Slot("L1", "55"), Tramo({{"CODIGO_DELPHOS", "1"}, {"OTRO", "L1"}, {"MINUTOS", "55"}})},
        not_integer + "Sección TRAMOS, registro 2, sin código de tramo"},
-      {"no length", {Slot("L1", "55"), Tramo({{"CODIGO_DELPHOS", "1"}, {"NOMBRE", "L1"}})},
+      {"no length",
+       {Slot("L1", "55"), Tramo({{"CODIGO_DELPHOS", "1"}, {"NOMBRE", "L1"}})},
        not_integer + "Sección TRAMOS, registro 2, tramo L1"},
   };
   for (const Case& c : cases) {
@@ -150,11 +163,12 @@ TEST_F(TramosTest, ASlotWithoutAStartNamesTheRecord) {
 
 TEST_F(TramosTest, AsksForTheStartTimeAfterCreatingTheTableEvenWithoutTheSection) {
   std::vector<std::string> prompts;
-  const int rows = ExportarTramos(Export({Section("AULAS", {})}), file_, [&](const std::string& entry) {
-    EXPECT_TRUE(fs::exists(file_)) << "the table is created before the dialog";
-    prompts.push_back(entry);
-    return std::string(prompts.size() == 1 ? "24:00" : "07:45");
-  });
+  const int rows =
+      ExportarTramos(Export({Section("AULAS", {})}), file_, [&](const std::string& entry) {
+        EXPECT_TRUE(fs::exists(file_)) << "the table is created before the dialog";
+        prompts.push_back(entry);
+        return std::string(prompts.size() == 1 ? "24:00" : "07:45");
+      });
   EXPECT_EQ(rows, 0);
   EXPECT_THAT(prompts, ElementsAre("08:00", "24:00"));
   EXPECT_EQ(Layout(ReadTable(file_).fields).size(), 11u);
