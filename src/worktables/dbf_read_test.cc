@@ -41,7 +41,8 @@ class DbfReadTest : public testing_util::TempDirTest {
     for (table.First(); !table.Eof(); table.Next()) {
       std::string row;
       for (size_t i = 0; i < table.fields().size(); ++i) {
-        row += (i ? "|" : "") + table.Text(static_cast<int>(i));
+        if (i > 0) row += '|';
+        row += table.Text(static_cast<int>(i));
       }
       rows.push_back(row);
     }

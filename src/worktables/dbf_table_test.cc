@@ -362,7 +362,9 @@ TEST_F(DbfTableTest, AppendingAndReadingManyRowsIsQuick) {
             [](DbfTable& t) {
               for (int i = 0; i < 100000; ++i) {
                 t.Append();
-                t.SetText(0, "P" + std::to_string(i % 300));
+                std::string prof = "P";
+                prof += std::to_string(i % 300);
+                t.SetText(0, prof);
                 t.SetInteger(1, i % 6);
                 t.SetText(2, "ASIGNATURA");
                 t.SetFloat(3, i / 60.0);
