@@ -28,8 +28,11 @@ using AskStartTimeFn = std::function<std::string(const std::string& entry)>;
 // staged table beside the old one in `exchange_dir`. Only when all six have
 // succeeded do they replace the old tables (and their .MDX files go). On any
 // failure every earlier table is left byte for byte and no staged file
-// remains. Throws Error for a document that is not a DELPHOS export (root
-// other than SERVICIO, no SALIDAS, none of the six sections).
+// remains. Throws Error, before anything is written or asked, for a
+// document that is not a DELPHOS export (root other than SERVICIO, no
+// SALIDAS, none of the six sections) and for an exchange directory that
+// does not exist or cannot be listed. A section the document lacks is named
+// in absent_sections and its table is written without rows.
 ExportSummary ExportarTodo(const delphos::XmlDocument& doc,
                            const std::filesystem::path& exchange_dir,
                            const AskStartTimeFn& ask_start_time);
