@@ -27,6 +27,7 @@ struct ImportSummary {
     std::string kind;
     std::string code;
     int activities = 0;
+    friend bool operator==(const Unmatched&, const Unmatched&) = default;
   };
   // By kind in the order of the labels above, then by code.
   std::vector<Unmatched> unmatched;
