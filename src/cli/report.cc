@@ -38,8 +38,8 @@ void PrintImportReport(const ImportSummary& summary, std::ostream& out) {
   }
   out << "Valores sin correspondencia (" << summary.unmatched.size() << "):\n";
   for (const ImportSummary::Unmatched& u : summary.unmatched) {
-    out << "  " << u.kind << " '" << u.code << "': "
-        << Count(u.activities, "actividad", "actividades") << '\n';
+    out << "  " << u.kind << ": '" << u.code << "' ("
+        << Count(u.activities, "actividad", "actividades") << ")\n";
   }
 }
 

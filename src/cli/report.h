@@ -15,7 +15,8 @@ void PrintExportReport(const ExportSummary& summary, const std::filesystem::path
                        std::ostream& out);
 
 // The result file, the teacher and activity counts, and every value without
-// a match with its kind, its text and how many activities it touches.
+// a match with its kind, its text (quoted: it may be blank) and how many
+// activities it touches.
 void PrintImportReport(const ImportSummary& summary, std::ostream& out);
 
 }  // namespace pasahorario

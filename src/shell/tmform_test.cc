@@ -12,11 +12,13 @@
 #include "shell/exchange_dir.h"
 #include "shell/scripted_ui.h"
 #include "shell/utf8_path.h"
+#include "worktables/dbf_table.h"
 
 namespace pasahorario {
 namespace {
 namespace fs = std::filesystem;
 
+using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
@@ -66,6 +68,37 @@ class TMFormTest : public ::testing::Test {
   }
   std::string Missing() const { return PathToUtf8(root_ / "no-existe.xml"); }
   std::string Broken() const { return File("roto.xml", "<SERVICIO><SALIDAS>"); }
+  static std::string Example() {
+    return PathToUtf8(PathFromUtf8(PASAHORARIO_SOURCE_DIR) / "examples" / "delphos-exportacion.xml");
+  }
+  // The example copied beside the test, where an import may write its result.
+  std::string Centro() const {
+    fs::copy_file(PathFromUtf8(Example()), root_ / "centro.xml", fs::copy_options::overwrite_existing);
+    return PathToUtf8(root_ / "centro.xml");
+  }
+  // SOLUC with one placed session (in a room the work tables lack) and one
+  // without a day, both of the first teacher of PROFT.
+  void WriteSoluc() const {
+    dbf::DbfTable proft(root_ / "XTEMP", "PROFT");
+    proft.Open();
+    const std::string abrev = proft.Text(proft.FieldIndex("ABREV"));
+    proft.Close();
+    dbf::DbfTable soluc(root_ / "XTEMP", "SOLUC");
+    soluc.Create({dbf::TextField("PROF", 10), {"DIA", 'N', 2, 0}, {"HORA", 'N', 2, 0},
+                  dbf::TextField("TAREA", 10), dbf::TextField("AULA", 10),
+                  dbf::TextField("CODGRUPO", 10), dbf::TextField("ASIG", 10),
+                  dbf::TextField("NIVEL", 5), dbf::TextField("CURSO", 3)});
+    soluc.Open();
+    for (int dia : {1, 0}) {
+      soluc.Append();
+      soluc.SetText(soluc.FieldIndex("PROF"), abrev);
+      soluc.SetInteger(soluc.FieldIndex("DIA"), dia);
+      soluc.SetInteger(soluc.FieldIndex("HORA"), dia);
+      soluc.SetText(soluc.FieldIndex("AULA"), "NOAULA");
+      soluc.Post();
+    }
+    soluc.Close();
+  }
   std::string NotDelphos() const { return File("otro.xml", "<?xml version=\"1.0\"?><OTRO/>"); }
 
   static std::string Read(const fs::path& file) {
@@ -116,6 +149,74 @@ TEST_F(TMFormTest, StandAloneStartDoesNothingUntilAButtonIsPressed) {
     UserCloses();
     EXPECT_FALSE(fs::exists(ini())) << "stand-alone never writes the host INI";
   }
+}
+
+TEST_F(TMFormTest, StandAloneExportCompletesAndDisablesTheButtonsAfterTheMessage) {
+  TMForm& form = Start({});
+  ui_.files = {Example()};
+  ui_.start_times = {"24:00", " 9:30"};  // out of range: the dialog comes back
+  form.BExportarClick();
+  EXPECT_THAT(ui_.calls,
+              ElementsAre("ChooseXmlFile", "SetBusy: 1", "AskStartTime: 08:00", "AskStartTime: 24:00",
+                          "SetBusy: 0", kFinalizado, "DisableDirectionButtons"));
+  EXPECT_EQ(form.EstadoTransformado(), 1);
+  EXPECT_EQ(form.last_outcome(), CommandOutcome::kCompleted);
+  EXPECT_FALSE(ui_.closed);
+  ASSERT_TRUE(form.last_export().has_value());
+  std::vector<std::string> names;
+  for (const ExportSummary::Table& table : form.last_export()->tables) {
+    names.push_back(table.name);
+    EXPECT_GT(table.rows, 0) << table.name;
+    EXPECT_TRUE(fs::exists(root_ / "XTEMP" / (table.name + ".DBF"))) << table.name;
+  }
+  EXPECT_THAT(names, ElementsAre("ASIGNOMT", "PROFT", "AULAT", "GRUPOST", "ASIGT", "DIASHORAST"));
+  EXPECT_NE(OldTable(), "tabla anterior");
+  UserCloses();
+  EXPECT_FALSE(fs::exists(ini()));
+}
+
+TEST_F(TMFormTest, HostedExportClosesAfterTheMessageAndReportsOne) {
+  ui_.files = {Example()};
+  TMForm& form = Start({"exportar", "1a2B"});
+  EXPECT_THAT(ui_.calls,
+              ElementsAre("EmbedIn: 6699", "RemoveFrame", "ChooseXmlFile", "SetBusy: 1",
+                          "AskStartTime: 08:00", "SetBusy: 0", kFinalizado, "DisableDirectionButtons",
+                          "CloseMainWindow"));
+  EXPECT_EQ(form.EstadoTransformado(), 1);
+  EXPECT_EQ(Ini(), "[Transformadores]\r\nTransformado=1\r\n");
+}
+
+TEST_F(TMFormTest, HostedImportSavesTheResultAndReportsOne) {
+  Start({});
+  ui_.files = {Centro()};
+  form_->BExportarClick();
+  ASSERT_EQ(form_->last_outcome(), CommandOutcome::kCompleted);
+  WriteSoluc();
+
+  ui_ = ScriptedUi();
+  ui_.files = {Centro()};
+  TMForm& form = Start({"importar", "1A2B"});
+  EXPECT_THAT(ui_.calls, ElementsAre("EmbedIn: 6699", "RemoveFrame", "ChooseXmlFile", "SetBusy: 1",
+                                     "SetBusy: 0", kFinalizado, "DisableDirectionButtons",
+                                     "CloseMainWindow"));
+  EXPECT_EQ(Ini(), "[Transformadores]\r\nTransformado=1\r\n");
+  ASSERT_TRUE(form.last_import().has_value());
+  EXPECT_FALSE(form.last_export().has_value());
+  EXPECT_EQ(form.last_import()->result_path, root_ / "ResultadoTablerixcentro.xml");
+  EXPECT_EQ(form.last_import()->activities, 1);
+  EXPECT_GT(form.last_import()->teachers, 1);
+  EXPECT_THAT(Read(root_ / "ResultadoTablerixcentro.xml"), HasSubstr("ACTIVIDAD_1"));
+}
+
+TEST_F(TMFormTest, ImportWithoutSolutionTableFailsAndWritesNothing) {
+  TMForm& form = Start({});
+  ui_.files = {Centro()};
+  form.BImportarClick();
+  EXPECT_THAT(ui_.calls, ElementsAre("ChooseXmlFile", "SetBusy: 1", "SetBusy: 0",
+                                     AllOf(StartsWith("ShowError: "), HasSubstr("SOLUC"))));
+  EXPECT_EQ(form.EstadoTransformado(), 0);
+  EXPECT_TRUE(ui_.buttons_enabled);
+  EXPECT_FALSE(fs::exists(root_ / "ResultadoTablerixcentro.xml"));
 }
 
 TEST_F(TMFormTest, MissingFileEndsTheCommandAndHostedReportsItsStatus) {
@@ -180,7 +281,7 @@ TEST_F(TMFormTest, ErrorLeavesStatusButtonsWindowAndTablesAsTheyWere) {
   ui_.files = {NotDelphos()};
   form.BExportarClick();
   EXPECT_THAT(ui_.calls, ElementsAre("ChooseXmlFile", "SetBusy: 1", "SetBusy: 0",
-                                     testing::AllOf(StartsWith("ShowError: "),
+                                     AllOf(StartsWith("ShowError: "),
                                                     HasSubstr("DELPHOS"), EndsWith("."))));
   EXPECT_EQ(OldTable(), "tabla anterior");
 
