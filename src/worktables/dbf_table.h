@@ -2,9 +2,17 @@
 //
 // Writes dBase III/IV tables (version 0x03, language driver 0x57, Windows
 // code page 1252). Reads dBase III, IV, 5, 7 and Visual FoxPro tables with
-// fields C N F L D I O + @ (memo fields are skipped), decoding text by the
-// table's language driver. Deleted rows are never visited. The whole table is
-// held in memory while open; rows appended are written out on Close.
+// fields C N F L D I O + @, decoding text by the table's language driver
+// (a multi-byte code page is refused). Memo fields (M, G, dBase B) are
+// listed but their .DBT is never opened: reading one throws Error, so the
+// block number is never taken for the text. Deleted rows are never visited.
+// The whole table is held in memory while open, as raw records decoded field
+// by field on access; rows appended are written out on Close, in place at
+// the end of the file, with the header's record count updated.
+//
+// A header record count larger than the file holds is cut to the whole
+// records present (a smaller one is kept). Failures are Error exceptions in
+// Spanish naming the table and its directory.
 //
 // Names: a table is named without extension ("ASIGNOMT") or with it
 // ("ASIGNOMT.DBF"); the file is <name>.DBF in the directory. On file
@@ -38,8 +46,9 @@ FieldSpec FloatField(std::string name);              // N(20,4)
 // resolved), or as it would be created when there is none.
 std::filesystem::path TablePath(const std::filesystem::path& dir, std::string_view name);
 
-// Deletes the table's .DBF and .MDX files, each if it exists. Failures are
-// ignored, as the old table is replaced by the create step anyway.
+// Deletes the table's .DBF and .MDX files (letter case resolved), each if
+// it exists. Failures are ignored, as the old table is replaced by the
+// create step anyway.
 void DeleteTableFiles(const std::filesystem::path& dir, std::string_view name);
 
 enum class Access { kShared, kExclusive };
@@ -57,51 +66,71 @@ class DbfTable {
   ~DbfTable();  // closes; errors on that close are lost, so call Close()
 
   // Writes a new empty table with `fields`, replacing any file of that
-  // name. The table stays closed. Requires: closed. Throws Error naming the
-  // table and directory when the file cannot be written.
+  // name through a temporary file and a rename. The table stays closed.
+  // Fields: C width 1-254, L width 1, N/F width 1-20 (decimals up to 15
+  // and width - 2); names of 1-10 letters, digits or '_', starting with a
+  // letter, not repeated. Throws Error naming the table and directory, and
+  // leaves any old file as it was, when the table is open, the field list
+  // is not one of those, another program holds the old file, or the file
+  // cannot be written.
   void Create(const std::vector<FieldSpec>& fields);
 
   // Opens the table (no effect when already open) and stands on the first
-  // row. kExclusive also keeps every other process from opening it until
-  // Close. Throws Error naming table and directory when the file is
-  // missing, is held by another program, is not a dBase table, is cut
-  // short, or uses a multi-byte code page.
+  // row. kExclusive also keeps every other opening from succeeding until
+  // Close, in this process too; kShared ones get along with each other.
+  // Throws Error naming table and directory when the file is missing, is
+  // held by another program ("... está abierta en otro programa"), is not
+  // a dBase table ("no es una tabla dBase (...)"), is cut short ("está
+  // incompleta (...)"), or uses a multi-byte code page.
   void Open(Access access = Access::kShared);
 
-  // Writes out appended rows and releases the file. No effect when closed.
+  // Writes out appended rows and releases the file. A row appended and not
+  // posted is dropped. No effect when closed. On a write failure the file
+  // is released all the same and Error says what failed.
   void Close();
   bool is_open() const;
 
   std::string name() const;                        // "ASIGNOMT", for messages
   const std::filesystem::path& path() const;
-  const std::vector<FieldSpec>& fields() const;    // Requires: open
+  const std::vector<FieldSpec>& fields() const;    // empty while closed
 
   // Index of the field `name` (compared without regard to ASCII case).
   // Throws Error naming the field and the table when there is none.
   int FieldIndex(std::string_view name) const;
 
   // Adds a blank row at the end and makes it the current one; Post keeps
-  // it. Requires: open.
+  // it (so do Append, First and Next, which post a row left pending).
+  // Throws Error when the table is closed or the file is read-only.
   void Append();
   void Post();
 
-  // Setters act on the current row. Text is cut to the field's width after
+  // Setters act on the current row, which must be one appended and not yet
+  // posted (otherwise Error). Text is cut to the field's width after
   // conversion to the table's code page; a character it cannot hold
-  // becomes "?". A number too wide for its field throws Error.
+  // becomes "?". A number too wide for its field throws Error, and so does
+  // a value the field's type cannot take (SetText on a numeric field takes
+  // a number or blank; SetLogical only on logical fields).
   void SetText(int field, std::string_view utf8);
   void SetLogical(int field, bool value);
   void SetInteger(int field, int64_t value);
   void SetFloat(int field, double value);
 
-  // Getters read the current row. Text: decoded, without the trailing
-  // blanks that fill the field; numbers as written, logicals "T"/"F"/"".
+  // Getters read the current row; with no current row (Eof), or a field
+  // index out of range, they throw Error. Text: decoded, without the
+  // trailing blanks that fill the field; numbers as written without the
+  // filling blanks (binary ones in decimal), "" when blank; logicals
+  // "T"/"F"/""; dates as stored (YYYYMMDD); time stamps "YYYY-MM-DD HH:MM:SS".
   std::string Text(int field) const;
   // Whole number: numeric fields give their value (blank is 0, decimals are
-  // rounded); text fields go through the plain integer conversion, whose
-  // error names the text, with the table, field and row added.
+  // rounded half away from zero; text that is no number, or a value beyond
+  // 32 bits, throws Error naming the row); other fields go through the plain
+  // integer conversion, whose error names the text, with a second line
+  // "Tabla T, campo F, fila N (carpeta D)" added.
   int32_t Integer(int field) const;
-  double Float(int field) const;                   // blank is 0
-  std::optional<bool> Logical(int field) const;    // nothing when not set
+  // Numeric fields, and text fields holding a number; blank is 0.
+  double Float(int field) const;
+  // Logical fields only; nothing when not set.
+  std::optional<bool> Logical(int field) const;
 
   // Stored-order navigation over rows that are not deleted and, while a
   // filter is on, that pass it. First also applies after Open.
@@ -109,13 +138,15 @@ class DbfTable {
   void Next();
   bool Eof() const;
 
-  // Number of live rows in the table, ignoring any filter.
+  // Number of live rows in the table, ignoring any filter (0 when closed).
   size_t RowCount() const;
 
   // A filter of the form  FIELD= 'value'  (blanks around "=" allowed,
   // single quotes inside the value doubled): only rows whose field text
   // equals the value exactly pass. Switching it on stands on the first row
-  // that passes. Throws Error for any other form.
+  // that passes. Throws Error for any other form, and, once it applies to
+  // the open table, for a field the table lacks. Changing the expression
+  // while the filter is on also stands on the first row that passes.
   void SetFilter(std::string_view expression);
   void SetFiltered(bool on);
 
