@@ -1,9 +1,8 @@
 #include "cli/console_app.h"
 
 #include <CLI/CLI.hpp>
-
-#include <system_error>
 #include <optional>
+#include <system_error>
 
 #include "base/error.h"
 #include "cli/console_ui.h"
@@ -44,7 +43,9 @@ CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& 
   CLI::App* command = app.add_subcommand(name, description);
   command->group("Órdenes");
   command->ignore_case();
-  command->add_option("FICHERO", args.file, "El archivo XML de DELPHOS (sin extensión se le añade .xml)")
+  command
+      ->add_option("FICHERO", args.file,
+                   "El archivo XML de DELPHOS (sin extensión se le añade .xml)")
       ->required()
       ->type_name("");
   command->get_help_ptr()->group("Opciones");
@@ -80,10 +81,11 @@ int UsageError(std::ostream& err, const std::string& reason) {
 
 int RunConsole(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
                std::ostream& err, bool interactive) {
-  CLI::App app("Pasa los datos del horario entre DELPHOS y Tablerix: la exportación de DELPHOS "
-               "a las tablas de trabajo de Tablerix, y la solución de Tablerix al documento de "
-               "resultado para DELPHOS.",
-               std::string(kProgram));
+  CLI::App app(
+      "Pasa los datos del horario entre DELPHOS y Tablerix: la exportación de DELPHOS "
+      "a las tablas de trabajo de Tablerix, y la solución de Tablerix al documento de "
+      "resultado para DELPHOS.",
+      std::string(kProgram));
   SpanishLabels(app);
   app.set_help_flag("-h,--help", "Muestra esta ayuda y termina")->group("Opciones");
   app.require_subcommand(1);
@@ -93,8 +95,8 @@ int RunConsole(const std::vector<std::string>& arguments, std::istream& in, std:
 
   Arguments args;
   CLI::App* exportar = AddCommand(
-      app, "exportar", "Transformar datos desde Delphos hacia Tablerix (las seis tablas de trabajo)",
-      args);
+      app, "exportar",
+      "Transformar datos desde Delphos hacia Tablerix (las seis tablas de trabajo)", args);
   CLI::Option* start_time =
       exportar
           ->add_option("--hora-inicio", args.start_time,
@@ -130,7 +132,9 @@ int RunConsole(const std::vector<std::string>& arguments, std::istream& in, std:
   }
   TMFormOptions form_options;  // no parameters: always stand-alone
   if (exportar->get_option("--xtemp")->count() + importar->get_option("--xtemp")->count() > 0) {
-    if (args.xtemp.empty()) return UsageError(err, "La carpeta de intercambio (--xtemp) está vacía");
+    if (args.xtemp.empty()) {
+      return UsageError(err, "La carpeta de intercambio (--xtemp) está vacía");
+    }
     std::error_code ec;
     const fs::path xtemp = PathFromUtf8(args.xtemp);
     const fs::path absolute = fs::absolute(xtemp, ec);

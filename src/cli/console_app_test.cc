@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 
 #include "shell/utf8_path.h"
@@ -25,7 +26,9 @@ class ConsoleAppTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root_ = fs::temp_directory_path() /
-            ("console_app_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("console_app_test_" +
+             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+             std::to_string(std::random_device{}()));
     fs::remove_all(root_);
     fs::create_directories(root_ / "XTEMP");
     fs::copy_file(PathFromUtf8(PASAHORARIO_SOURCE_DIR) / "examples" / "delphos-exportacion.xml",
@@ -105,8 +108,8 @@ TEST_F(ConsoleAppTest, ExportReportListsRowsPerTableAndAbsentSections) {
       << "<SERVICIO><SALIDAS><listasal seq=\"AULAS\"><listasal><salida>1</salida>"
          "<salida>A1</salida><salida>Aula 1</salida></listasal></listasal></SALIDAS></SERVICIO>";
   ASSERT_EQ(Run(Export("parcial"), "", false), kExitCompleted) << err_;
-  EXPECT_THAT(out_, HasSubstr("Proceso finalizado\nTablas escritas en " + PathToUtf8(root_ / "XTEMP") +
-                              ":\n  ASIGNOMT         0 filas\n"));
+  EXPECT_THAT(out_, HasSubstr("Proceso finalizado\nTablas escritas en " +
+                              PathToUtf8(root_ / "XTEMP") + ":\n  ASIGNOMT         0 filas\n"));
   EXPECT_THAT(out_, HasSubstr("\n  AULAT            1 fila\n"));
   EXPECT_THAT(out_, HasSubstr("(sus tablas quedan vacías): MATERIAS PROFESORES GRUPOS "
                               "ASIGNATURAS TRAMOS\n"));

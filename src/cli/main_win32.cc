@@ -13,8 +13,7 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) {
     const std::wstring_view argument(argv[i]);
-    arguments.push_back(pasahorario::Utf16ToUtf8(
-        std::u16string(argument.begin(), argument.end())));
+    arguments.push_back(pasahorario::Utf16ToUtf8(std::u16string(argument.begin(), argument.end())));
   }
   return pasahorario::RunConsole(arguments, std::cin, std::cout, std::cerr, _isatty(0) != 0);
 }

@@ -37,8 +37,7 @@ std::string StartTimeOption(std::string_view typed) {
     throw Error("La hora de inicio " + quoted + " no es válida: la hora no puede pasar de 23");
   }
   if (TwoDigits(std::string_view(*entry).substr(3)) > 59) {
-    throw Error("La hora de inicio " + quoted +
-                " no es válida: los minutos no pueden pasar de 59");
+    throw Error("La hora de inicio " + quoted + " no es válida: los minutos no pueden pasar de 59");
   }
   return *entry;
 }

@@ -20,15 +20,18 @@ TEST(SplitCommandLineTest, SplitsAtBlanksAndControlsAndGroupsByQuotes) {
       {"Pasahorario.exe", {}},
       {R"("C:\Program Files\Tablerix\Pasahorario.exe" exportar 1a2B)", {"exportar", "1a2B"}},
       {"p.exe   exportar\t\r\n1A2B  ", {"exportar", "1A2B"}},
-      {"p.exe \x01uno\x1f" "dos", {"uno", "dos"}},
+      {"p.exe \x01uno\x1f"
+       "dos",
+       {"uno", "dos"}},
       {R"(p.exe "con blancos" "")", {"con blancos"}},
       {R"(p.exe a"b c"d)", {"ab cd"}},
-      {R"(p.exe exportar "" 1A2B)", {"exportar"}},       // "" ends the list
+      {R"(p.exe exportar "" 1A2B)", {"exportar"}},  // "" ends the list
       {R"(p.exe "" exportar 1A2B)", {}},
-      {R"(p.exe """" exportar)", {}},                    // only quotes: empty too
-      {R"(p.exe x"" y)", {"x", "y"}},                    // quotes inside a word are removed
+      {R"(p.exe """" exportar)", {}},  // only quotes: empty too
+      {R"(p.exe x"" y)", {"x", "y"}},  // quotes inside a word are removed
       {R"(p.exe "sin cerrar 1A2B)", {"sin cerrar 1A2B"}},
-      {"p.exe export\xc3\xa1r \xc2\xa0", {"export\xc3\xa1r", "\xc2\xa0"}},  // bytes above 127 are text
+      {"p.exe export\xc3\xa1r \xc2\xa0",
+       {"export\xc3\xa1r", "\xc2\xa0"}},  // bytes above 127 are text
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 #include "base/error.h"
@@ -21,30 +22,33 @@ TEST(SetIniValueTest, ChangesOnlyTheOneValue) {
   const Case cases[] = {
       {"empty file", "", "[Transformadores]\r\nTransformado=1\r\n"},
       {"replaces the value, keeps CRLF and the rest",
-       "[Otros]\r\nTransformado=9\r\n[Transformadores]\r\nAntes=a\r\nTransformado=-1\r\nDespues=b\r\n",
-       "[Otros]\r\nTransformado=9\r\n[Transformadores]\r\nAntes=a\r\nTransformado=1\r\nDespues=b\r\n"},
+       "[Otros]\r\nTransformado=9\r\n[Transformadores]\r\nAntes=a\r\nTransformado=-1\r\nDespues="
+       "b\r\n",
+       "[Otros]\r\nTransformado=9\r\n[Transformadores]\r\nAntes=a\r\nTransformado=1\r\nDespues="
+       "b\r\n"},
       {"names matched without case or blanks, spelling kept",
-       "  [ TRANSFORMADORES ]\nTRANSFORMADO = 0   \n",
-       "  [ TRANSFORMADORES ]\nTRANSFORMADO = 1\n"},
+       "  [ TRANSFORMADORES ]\nTRANSFORMADO = 0   \n", "  [ TRANSFORMADORES ]\nTRANSFORMADO = 1\n"},
       {"LF file, key added after the section's last line, blank lines stay",
        "[Transformadores]\nOtra=2\n\n[Siguiente]\nx=1\n",
        "[Transformadores]\nOtra=2\nTransformado=1\n\n[Siguiente]\nx=1\n"},
       {"section added at the end, missing final line end supplied",
-       "; comentario\r\n[Tablerix]\r\nRuta=C:\\TX", "; comentario\r\n[Tablerix]\r\nRuta=C:\\TX\r\n[Transformadores]\r\nTransformado=1\r\n"},
-      {"key added to a last section without final line end",
-       "[Transformadores]\r\nOtra=2", "[Transformadores]\r\nOtra=2\r\nTransformado=1\r\n"},
+       "; comentario\r\n[Tablerix]\r\nRuta=C:\\TX",
+       "; comentario\r\n[Tablerix]\r\nRuta=C:\\TX\r\n[Transformadores]\r\nTransformado=1\r\n"},
+      {"key added to a last section without final line end", "[Transformadores]\r\nOtra=2",
+       "[Transformadores]\r\nOtra=2\r\nTransformado=1\r\n"},
       {"only the first of two equal sections and keys",
        "[Transformadores]\nTransformado=0\nTransformado=0\n[transformadores]\nTransformado=0\n",
        "[Transformadores]\nTransformado=1\nTransformado=0\n[transformadores]\nTransformado=0\n"},
-      {"a key of the same name in another section is not touched",
-       "[A]\nTransformado=0\n", "[A]\nTransformado=0\n[Transformadores]\nTransformado=1\n"},
+      {"a key of the same name in another section is not touched", "[A]\nTransformado=0\n",
+       "[A]\nTransformado=0\n[Transformadores]\nTransformado=1\n"},
       {"similar names do not match",
        "[Transformadores2]\nTransformado=0\n[Transformadores]\nTransformados=0\n",
        "[Transformadores2]\nTransformado=0\n[Transformadores]\nTransformados=0\nTransformado=1\n"},
       {"empty value replaced", "[Transformadores]\r\nTransformado=\r\n",
        "[Transformadores]\r\nTransformado=1\r\n"},
       {"UTF-8 byte-order mark before the first section",
-       "\xEF\xBB\xBF[Transformadores]\nTransformado=0\n", "\xEF\xBB\xBF[Transformadores]\nTransformado=1\n"},
+       "\xEF\xBB\xBF[Transformadores]\nTransformado=0\n",
+       "\xEF\xBB\xBF[Transformadores]\nTransformado=1\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -56,7 +60,9 @@ class HostStatusTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("host_status_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("host_status_test_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+            std::to_string(std::random_device{}()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }

@@ -55,8 +55,8 @@ std::optional<std::string_view> SectionName(std::string_view content) {
 
 }  // namespace
 
-std::string SetIniValue(std::string_view contents, std::string_view section,
-                        std::string_view key, std::string_view value) {
+std::string SetIniValue(std::string_view contents, std::string_view section, std::string_view key,
+                        std::string_view value) {
   const std::string_view eol = LineEndOfFile(contents);
   const std::string entry = std::string(key) + "=" + std::string(value);
   const size_t start = contents.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
@@ -66,8 +66,7 @@ std::string SetIniValue(std::string_view contents, std::string_view section,
   for (size_t pos = start; pos < contents.size();) {
     const Line line = LineAt(contents, pos);
     pos = line.end;
-    const std::string_view content =
-        contents.substr(line.begin, line.content_end - line.begin);
+    const std::string_view content = contents.substr(line.begin, line.content_end - line.begin);
     if (const auto name = SectionName(content)) {
       if (in_section) break;
       in_section = SameName(*name, section);

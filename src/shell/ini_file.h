@@ -16,8 +16,8 @@ namespace pasahorario {
 // missing key is added after the section's last non-blank line; a missing
 // section is added at the end. New lines end like the file's first line
 // (CRLF when the file has none).
-std::string SetIniValue(std::string_view contents, std::string_view section,
-                        std::string_view key, std::string_view value);
+std::string SetIniValue(std::string_view contents, std::string_view section, std::string_view key,
+                        std::string_view value);
 
 // Sets the value in `file` (created when missing) through a temporary file
 // and a rename. Returns false, leaving the file as it was, when the file

@@ -14,9 +14,14 @@ TEST(ParseIntegerTest, AcceptsLeadingBlanksAndOneSign) {
     int32_t value;
   };
   const Case cases[] = {
-      {"0", 0},           {"42", 42},          {"  7", 7},
-      {"-5", -5},         {"+5", 5},           {"  -0012", -12},
-      {"2147483647", 2147483647},              {"-2147483648", INT32_MIN},
+      {"0", 0},
+      {"42", 42},
+      {"  7", 7},
+      {"-5", -5},
+      {"+5", 5},
+      {"  -0012", -12},
+      {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},
       {"0000000000000000000001", 1},
   };
   for (const Case& c : cases) {
@@ -27,8 +32,12 @@ TEST(ParseIntegerTest, AcceptsLeadingBlanksAndOneSign) {
 
 TEST(ParseIntegerTest, RefusesEverythingElseWithTheConversionError) {
   const std::string_view refused[] = {
-      "", " ", "1 ", "+-1", "--1", "- 1", "2147483648", "-2147483649", "99999999999999999999",
-      "0x10", "$10", "1.5", "1e3", "\t1", "１" /* full-width one */, "+", "-",
+      "",           " ",           "1 ",
+      "+-1",        "--1",         "- 1",
+      "2147483648", "-2147483649", "99999999999999999999",
+      "0x10",       "$10",         "1.5",
+      "1e3",        "\t1",         "１" /* full-width one */,
+      "+",          "-",
   };
   for (std::string_view text : refused) {
     SCOPED_TRACE(text);

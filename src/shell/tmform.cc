@@ -92,8 +92,8 @@ bool TMForm::ChooseExistingFile(int32_t status_if_missing) {
 
 void TMForm::LoadDocument() {
   documento_xml_.reset();
-  documento_xml_ =
-      std::make_unique<delphos::XmlDocument>(delphos::XmlDocument::Load(PathFromUtf8(fichero_xml_)));
+  documento_xml_ = std::make_unique<delphos::XmlDocument>(
+      delphos::XmlDocument::Load(PathFromUtf8(fichero_xml_)));
 }
 
 void TMForm::Finish() {

@@ -20,11 +20,15 @@
 namespace pasahorario {
 
 struct TMFormOptions {
-  std::vector<std::string> parameters;    // the command line after the program (SplitCommandLine)
-  std::filesystem::path exchange_dir;     // default (empty): DefaultExchangeDir(), \XTEMP on the current drive
-  std::filesystem::path host_ini;         // Tablerix.ini beside the executable (HostIniPath); the
-                                          // front-end sets it. Needed only when hosted.
-  IniWriter write_ini = WriteIniValue;    // default: the portable line-preserving writer
+  // The command line after the program path (SplitCommandLine).
+  std::vector<std::string> parameters;
+  // Default (empty): DefaultExchangeDir(), \XTEMP on the current drive.
+  std::filesystem::path exchange_dir;
+  // Tablerix.ini beside the executable (HostIniPath); the front-end sets it.
+  // Needed only in hosted mode.
+  std::filesystem::path host_ini;
+  // Default: the portable line-preserving writer.
+  IniWriter write_ini = WriteIniValue;
 };
 
 // How the last command ended.

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,9 @@ class TMFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root_ = fs::temp_directory_path() /
-            ("tmform_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("tmform_test_" +
+             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+             std::to_string(std::random_device{}()));
     fs::remove_all(root_);
     fs::create_directories(root_ / "XTEMP");
     // Tables a previous export left; a failing command must not touch them.
@@ -69,11 +72,13 @@ class TMFormTest : public ::testing::Test {
   std::string Missing() const { return PathToUtf8(root_ / "no-existe.xml"); }
   std::string Broken() const { return File("roto.xml", "<SERVICIO><SALIDAS>"); }
   static std::string Example() {
-    return PathToUtf8(PathFromUtf8(PASAHORARIO_SOURCE_DIR) / "examples" / "delphos-exportacion.xml");
+    return PathToUtf8(PathFromUtf8(PASAHORARIO_SOURCE_DIR) / "examples" /
+                      "delphos-exportacion.xml");
   }
   // The example copied beside the test, where an import may write its result.
   std::string Centro() const {
-    fs::copy_file(PathFromUtf8(Example()), root_ / "centro.xml", fs::copy_options::overwrite_existing);
+    fs::copy_file(PathFromUtf8(Example()), root_ / "centro.xml",
+                  fs::copy_options::overwrite_existing);
     return PathToUtf8(root_ / "centro.xml");
   }
   // SOLUC with one placed session (in a room the work tables lack) and one
@@ -84,10 +89,15 @@ class TMFormTest : public ::testing::Test {
     const std::string abrev = proft.Text(proft.FieldIndex("ABREV"));
     proft.Close();
     dbf::DbfTable soluc(root_ / "XTEMP", "SOLUC");
-    soluc.Create({dbf::TextField("PROF", 10), {"DIA", 'N', 2, 0}, {"HORA", 'N', 2, 0},
-                  dbf::TextField("TAREA", 10), dbf::TextField("AULA", 10),
-                  dbf::TextField("CODGRUPO", 10), dbf::TextField("ASIG", 10),
-                  dbf::TextField("NIVEL", 5), dbf::TextField("CURSO", 3)});
+    soluc.Create({dbf::TextField("PROF", 10),
+                  {"DIA", 'N', 2, 0},
+                  {"HORA", 'N', 2, 0},
+                  dbf::TextField("TAREA", 10),
+                  dbf::TextField("AULA", 10),
+                  dbf::TextField("CODGRUPO", 10),
+                  dbf::TextField("ASIG", 10),
+                  dbf::TextField("NIVEL", 5),
+                  dbf::TextField("CURSO", 3)});
     soluc.Open();
     for (int dia : {1, 0}) {
       soluc.Append();
@@ -124,8 +134,8 @@ TEST(StandardErrorTextTest, AddsAFullStopAfterCharactersAboveIt) {
       {"Ya termina.", "Ya termina."},
       {"entre paréntesis (x)", "entre paréntesis (x)"},  // ')' is below '.'
       {"guion -", "guion -"},
-      {"barra /", "barra /."},                           // '/' is above '.'
-      {"acción", "acción."},                             // a letter beyond ASCII
+      {"barra /", "barra /."},  // '/' is above '.'
+      {"acción", "acción."},    // a letter beyond ASCII
       {"línea\n", "línea\n"},
       {"", ""},
   };
@@ -156,9 +166,9 @@ TEST_F(TMFormTest, StandAloneExportCompletesAndDisablesTheButtonsAfterTheMessage
   ui_.files = {Example()};
   ui_.start_times = {"24:00", " 9:30"};  // out of range: the dialog comes back
   form.BExportarClick();
-  EXPECT_THAT(ui_.calls,
-              ElementsAre("ChooseXmlFile", "SetBusy: 1", "AskStartTime: 08:00", "AskStartTime: 24:00",
-                          "SetBusy: 0", kFinalizado, "DisableDirectionButtons"));
+  EXPECT_THAT(ui_.calls, ElementsAre("ChooseXmlFile", "SetBusy: 1", "AskStartTime: 08:00",
+                                     "AskStartTime: 24:00", "SetBusy: 0", kFinalizado,
+                                     "DisableDirectionButtons"));
   EXPECT_EQ(form.EstadoTransformado(), 1);
   EXPECT_EQ(form.last_outcome(), CommandOutcome::kCompleted);
   EXPECT_FALSE(ui_.closed);
@@ -178,10 +188,9 @@ TEST_F(TMFormTest, StandAloneExportCompletesAndDisablesTheButtonsAfterTheMessage
 TEST_F(TMFormTest, HostedExportClosesAfterTheMessageAndReportsOne) {
   ui_.files = {Example()};
   TMForm& form = Start({"exportar", "1a2B"});
-  EXPECT_THAT(ui_.calls,
-              ElementsAre("EmbedIn: 6699", "RemoveFrame", "ChooseXmlFile", "SetBusy: 1",
-                          "AskStartTime: 08:00", "SetBusy: 0", kFinalizado, "DisableDirectionButtons",
-                          "CloseMainWindow"));
+  EXPECT_THAT(ui_.calls, ElementsAre("EmbedIn: 6699", "RemoveFrame", "ChooseXmlFile", "SetBusy: 1",
+                                     "AskStartTime: 08:00", "SetBusy: 0", kFinalizado,
+                                     "DisableDirectionButtons", "CloseMainWindow"));
   EXPECT_EQ(form.EstadoTransformado(), 1);
   EXPECT_EQ(Ini(), "[Transformadores]\r\nTransformado=1\r\n");
 }
@@ -196,9 +205,9 @@ TEST_F(TMFormTest, HostedImportSavesTheResultAndReportsOne) {
   ui_ = ScriptedUi();
   ui_.files = {Centro()};
   TMForm& form = Start({"importar", "1A2B"});
-  EXPECT_THAT(ui_.calls, ElementsAre("EmbedIn: 6699", "RemoveFrame", "ChooseXmlFile", "SetBusy: 1",
-                                     "SetBusy: 0", kFinalizado, "DisableDirectionButtons",
-                                     "CloseMainWindow"));
+  EXPECT_THAT(ui_.calls,
+              ElementsAre("EmbedIn: 6699", "RemoveFrame", "ChooseXmlFile", "SetBusy: 1",
+                          "SetBusy: 0", kFinalizado, "DisableDirectionButtons", "CloseMainWindow"));
   EXPECT_EQ(Ini(), "[Transformadores]\r\nTransformado=1\r\n");
   ASSERT_TRUE(form.last_import().has_value());
   EXPECT_FALSE(form.last_export().has_value());
@@ -225,8 +234,10 @@ TEST_F(TMFormTest, MissingFileEndsTheCommandAndHostedReportsItsStatus) {
     bool hosted;
     int32_t status;  // after the command
   };
-  const Case cases[] = {
-      {"exportar", true, -1}, {"importar", true, 0}, {"exportar", false, 0}, {"importar", false, 0}};
+  const Case cases[] = {{"exportar", true, -1},
+                        {"importar", true, 0},
+                        {"exportar", false, 0},
+                        {"importar", false, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.mode) + (c.hosted ? " hosted" : " stand-alone"));
     fs::remove(ini());
@@ -241,8 +252,8 @@ TEST_F(TMFormTest, MissingFileEndsTheCommandAndHostedReportsItsStatus) {
     EXPECT_TRUE(ui_.buttons_enabled);
     EXPECT_FALSE(ui_.busy);
     if (c.hosted) {
-      EXPECT_THAT(ui_.calls, ElementsAre("EmbedIn: 6699", "RemoveFrame", "ChooseXmlFile",
-                                         kNoExiste, "CloseMainWindow"));
+      EXPECT_THAT(ui_.calls, ElementsAre("EmbedIn: 6699", "RemoveFrame", "ChooseXmlFile", kNoExiste,
+                                         "CloseMainWindow"));
       EXPECT_EQ(Ini(), "[Transformadores]\r\nTransformado=" + std::to_string(c.status) + "\r\n");
     } else {
       EXPECT_THAT(ui_.calls, ElementsAre("ChooseXmlFile", kNoExiste));
@@ -280,17 +291,17 @@ TEST_F(TMFormTest, ErrorLeavesStatusButtonsWindowAndTablesAsTheyWere) {
   ui_.calls.clear();
   ui_.files = {NotDelphos()};
   form.BExportarClick();
-  EXPECT_THAT(ui_.calls, ElementsAre("ChooseXmlFile", "SetBusy: 1", "SetBusy: 0",
-                                     AllOf(StartsWith("ShowError: "),
-                                                    HasSubstr("DELPHOS"), EndsWith("."))));
+  EXPECT_THAT(ui_.calls,
+              ElementsAre("ChooseXmlFile", "SetBusy: 1", "SetBusy: 0",
+                          AllOf(StartsWith("ShowError: "), HasSubstr("DELPHOS"), EndsWith("."))));
   EXPECT_EQ(OldTable(), "tabla anterior");
 
   // The import's load error is the same kind of failure.
   ui_.calls.clear();
   ui_.files = {Broken()};
   form.BImportarClick();
-  EXPECT_THAT(ui_.calls, ElementsAre("ChooseXmlFile", "SetBusy: 1", "SetBusy: 0",
-                                     StartsWith("ShowError: ")));
+  EXPECT_THAT(ui_.calls,
+              ElementsAre("ChooseXmlFile", "SetBusy: 1", "SetBusy: 0", StartsWith("ShowError: ")));
   EXPECT_EQ(form.EstadoTransformado(), 0);
   EXPECT_FALSE(form.last_import().has_value());
 
@@ -308,7 +319,8 @@ TEST_F(TMFormTest, CancelledDialogProcessesTheEarlierFileAgain) {
   ui_.files = {std::nullopt};
   form.BExportarClick();
   EXPECT_EQ(form.FicheroXML(), PathToUtf8(root_ / "roto.xml"));
-  EXPECT_THAT(ui_.CallsStartingWith("ShowError"), ElementsAre(first_error, first_error, first_error));
+  EXPECT_THAT(ui_.CallsStartingWith("ShowError"),
+              ElementsAre(first_error, first_error, first_error));
 }
 
 TEST_F(TMFormTest, BadHandleIsShownAndTheNamedCommandRunsStandAlone) {
@@ -333,9 +345,15 @@ TEST_F(TMFormTest, ModeWordIsComparedAfterAsciiLowerCasingOnly) {
   };
   const std::string closed_with = "[Transformadores]\r\nTransformado=";
   const Case cases[] = {
-      {"exportar", {"ChooseXmlFile", std::string(kNoExiste), "CloseMainWindow"}, closed_with + "-1\r\n"},
-      {"EXPORTAR", {"ChooseXmlFile", std::string(kNoExiste), "CloseMainWindow"}, closed_with + "-1\r\n"},
-      {"Importar", {"ChooseXmlFile", std::string(kNoExiste), "CloseMainWindow"}, closed_with + "0\r\n"},
+      {"exportar",
+       {"ChooseXmlFile", std::string(kNoExiste), "CloseMainWindow"},
+       closed_with + "-1\r\n"},
+      {"EXPORTAR",
+       {"ChooseXmlFile", std::string(kNoExiste), "CloseMainWindow"},
+       closed_with + "-1\r\n"},
+      {"Importar",
+       {"ChooseXmlFile", std::string(kNoExiste), "CloseMainWindow"},
+       closed_with + "0\r\n"},
       {" exportar", {}, ""},
       {"exportar ", {}, ""},
       {"EXPORTAR\xc3\x81", {}, ""},

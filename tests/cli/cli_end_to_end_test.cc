@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,9 @@ class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root_ = fs::temp_directory_path() /
-            ("cli_end_to_end_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("cli_end_to_end_test_" +
+             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+             std::to_string(std::random_device{}()));
     fs::remove_all(root_);
     fs::create_directories(xtemp());
     fs::copy_file(fs::path(PASAHORARIO_SOURCE_DIR) / "examples" / "delphos-exportacion.xml",
@@ -138,8 +141,14 @@ TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
       {{"exportar"}, 2, "", "FICHERO.xml"},
       {{"convertir", "centro.xml"}, 2, "", "pasahorario-cli --help"},
       {{"exportar", "centro.xml", "otro.xml", "--xtemp", x}, 2, "", "otro.xml"},
-      {{"exportar", "centro.xml", "--xtemp", x, "--hora-inicio", "24:00"}, 2, "", "la hora no puede pasar de 23"},
-      {{"exportar", "centro.xml", "--xtemp", x, "--hora-inicio", "08:60"}, 2, "", "los minutos no pueden pasar de 59"},
+      {{"exportar", "centro.xml", "--xtemp", x, "--hora-inicio", "24:00"},
+       2,
+       "",
+       "la hora no puede pasar de 23"},
+      {{"exportar", "centro.xml", "--xtemp", x, "--hora-inicio", "08:60"},
+       2,
+       "",
+       "los minutos no pueden pasar de 59"},
       {{"exportar", "centro.xml", "--xtemp", x, "--hora-inicio", "8h"}, 2, "", "HH:MM o H:MM"},
       {{"exportar", "centro.xml", "--xtemp", x, "--hora-inicio"}, 2, "", "--hora-inicio"},
       {{"importar", "centro.xml", "--xtemp", x, "--hora-inicio", "08:00"}, 2, "", "--hora-inicio"},
@@ -196,7 +205,8 @@ TEST_F(CliTest, PathsWithBlanksAndAccents) {
   const fs::path folder = root_ / "Curso 2026 año";
   fs::create_directories(folder / "xtemp");
   fs::copy_file(root_ / "centro.xml", folder / "centro ñ.xml");
-  const Result r = Run({"exportar", (folder / "centro ñ").string(), "--xtemp", (folder / "xtemp").string()});
+  const Result r =
+      Run({"exportar", (folder / "centro ñ").string(), "--xtemp", (folder / "xtemp").string()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(fs::exists(folder / "xtemp" / "ASIGNOMT.DBF"));
 }
