@@ -21,6 +21,10 @@ fs::path FindFolderIgnoringCase(const fs::path& parent, std::string_view name) {
   return exact;
 }
 
-fs::path DefaultExchangeDir() { return FindFolderIgnoringCase(fs::path("/"), "XTEMP"); }
+fs::path DefaultExchangeDir() {
+  // The preferred separator matters on Windows under Wine, which reads a
+  // path starting with "/" as a Unix path rather than the current drive's.
+  return FindFolderIgnoringCase(fs::path("/").make_preferred(), "XTEMP");
+}
 
 }  // namespace pasahorario
