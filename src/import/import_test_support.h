@@ -147,7 +147,8 @@ inline std::vector<std::string> Records(const delphos::XmlDocument& result) {
       if (i >= salidas.size()) {
         line += "<missing>";
       } else if (salidas[i].Attribute("dato") != name) {
-        line += "?" + salidas[i].Attribute("dato").value_or("");
+        line += '?';
+        line += salidas[i].Attribute("dato").value_or("");
       } else {
         line += salidas[i].Text();
       }
