@@ -75,7 +75,8 @@ bool InChild(const std::function<Result()>& work, Result* result) {
     }
   }
   close(pipe_fds[1]);
-  const bool read_ok = read(pipe_fds[0], result, sizeof *result) == static_cast<ssize_t>(sizeof *result);
+  const bool read_ok =
+      read(pipe_fds[0], result, sizeof *result) == static_cast<ssize_t>(sizeof *result);
   close(pipe_fds[0]);
   int status = 0;
   waitpid(pid, &status, 0);
@@ -83,11 +84,11 @@ bool InChild(const std::function<Result()>& work, Result* result) {
 }
 
 void Print(const char* label, const Measure& m, int rows) {
-  std::printf("%s SOLUC %6d filas: %d profesores, %d actividades, %d valores sin correspondencia\n"
-              "  Importar %.3f s (%.2f us por fila) | memoria pico %.0f MB (antes de Importar %.0f MB)\n",
-              label, rows, m.teachers, m.activities, m.unmatched, m.seconds,
-              rows ? m.seconds * 1e6 / rows : 0.0,
-              m.peak_mb, m.peak_before_mb);
+  std::printf(
+      "%s SOLUC %6d filas: %d profesores, %d actividades, %d valores sin correspondencia\n"
+      "  Importar %.3f s (%.2f us por fila) | memoria pico %.0f MB (antes de Importar %.0f MB)\n",
+      label, rows, m.teachers, m.activities, m.unmatched, m.seconds,
+      rows ? m.seconds * 1e6 / rows : 0.0, m.peak_mb, m.peak_before_mb);
 }
 
 }  // namespace
@@ -107,17 +108,24 @@ int main(int argc, char** argv) {
   const fs::path dir = fs::temp_directory_path() / ("bench-importar-" + std::to_string(getpid()));
   fs::remove_all(dir);
   int ok = 0;
-  if (!InChild<int>([&] {
-        bench::EscribirTablasDeTrabajo(dir / "XTEMP");
-        bench::EscribirDocumento(dir / "horario.xml");
-        return 1;
-      }, &ok)) {
+  if (!InChild<int>(
+          [&] {
+            bench::EscribirTablasDeTrabajo(dir / "XTEMP");
+            bench::EscribirDocumento(dir / "horario.xml");
+            return 1;
+          },
+          &ok)) {
     return 1;
   }
   double seconds[3] = {0, 0, 0};
   const int sizes[3] = {0, 10000, 100000};
   for (int s = 0; s < 3; ++s) {
-    if (!InChild<int>([&] { bench::EscribirSoluc(dir / "XTEMP", sizes[s]); return 1; }, &ok)) {
+    if (!InChild<int>(
+            [&] {
+              bench::EscribirSoluc(dir / "XTEMP", sizes[s]);
+              return 1;
+            },
+            &ok)) {
       return 1;
     }
     Measure best;

@@ -53,9 +53,15 @@ inline void EscribirSoluc(const fs::path& xtemp, int rows) {
   }
 
   DbfTable soluc(xtemp, "SOLUC");
-  soluc.Create({TextField("PROF", 10), {"DIA", 'N', 2, 0}, {"HORA", 'N', 2, 0},
-                TextField("TAREA", 10), TextField("AULA", 10), TextField("CODGRUPO", 10),
-                TextField("ASIG", 10), TextField("NIVEL", 5), TextField("CURSO", 3)});
+  soluc.Create({TextField("PROF", 10),
+                {"DIA", 'N', 2, 0},
+                {"HORA", 'N', 2, 0},
+                TextField("TAREA", 10),
+                TextField("AULA", 10),
+                TextField("CODGRUPO", 10),
+                TextField("ASIG", 10),
+                TextField("NIVEL", 5),
+                TextField("CURSO", 3)});
   soluc.Open();
   const int prof = soluc.FieldIndex("PROF"), dia = soluc.FieldIndex("DIA"),
             hora = soluc.FieldIndex("HORA"), tarea = soluc.FieldIndex("TAREA"),

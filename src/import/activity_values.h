@@ -14,8 +14,8 @@ namespace pasahorario {
 // returns their texts (untrimmed).
 struct SolutionRow {
   std::string tarea;
-  std::string dia;     // DIA as text: the time-slot key begins with it
-  int32_t hora = 0;    // HORA as a whole number: the key ends with it in decimal
+  std::string dia;   // DIA as text: the time-slot key begins with it
+  int32_t hora = 0;  // HORA as a whole number: the key ends with it in decimal
   std::string aula;
   std::string codgrupo;
   std::string asig;

@@ -32,8 +32,8 @@ inline std::vector<FieldSpec> AsignomtLayout() {
           TextField("MATERIA", 12), LogicalField("ESTAREA")};
 }
 inline std::vector<FieldSpec> ProftLayout() {
-  return {TextField("ABREV", 10),      TextField("NOMBRE", 80),   TextField("DEPART", 40),
-          IntegerField("DNI"),         TextField("X_EMPLEADO", 12), TextField("F_TOMAPOS", 10),
+  return {TextField("ABREV", 10), TextField("NOMBRE", 80),     TextField("DEPART", 40),
+          IntegerField("DNI"),    TextField("X_EMPLEADO", 12), TextField("F_TOMAPOS", 10),
           TextField("EMAIL", 100)};
 }
 inline std::vector<FieldSpec> AulatLayout() {
@@ -41,15 +41,15 @@ inline std::vector<FieldSpec> AulatLayout() {
           IntegerField("MAXALUM"), TextField("DEPCENTRO", 10)};
 }
 inline std::vector<FieldSpec> GrupostLayout() {
-  return {TextField("ABREV", 10), TextField("TURNO", 1),   TextField("NIVEL", 5),
-          TextField("CURSO", 3),  TextField("GRUPO", 2),   TextField("UNIDAD", 12),
+  return {TextField("ABREV", 10),   TextField("TURNO", 1), TextField("NIVEL", 5),
+          TextField("CURSO", 3),    TextField("GRUPO", 2), TextField("UNIDAD", 12),
           TextField("DESCRIP", 80), TextField("MARCO", 1)};
 }
 inline std::vector<FieldSpec> AsigtLayout() {
-  return {TextField("CASIG", 10),    TextField("CPROF", 10),  TextField("CGRUP", 10),
-          TextField("CAULA", 10),    TextField("TURNO", 1),   TextField("NIVEL", 5),
-          TextField("CURSO", 3),     TextField("GRUPO", 2),   dbf::FloatField("HORAS"),
-          TextField("SESIONES", 20), TextField("NCONEX", 4),  TextField("MATERIA", 12),
+  return {TextField("CASIG", 10),    TextField("CPROF", 10), TextField("CGRUP", 10),
+          TextField("CAULA", 10),    TextField("TURNO", 1),  TextField("NIVEL", 5),
+          TextField("CURSO", 3),     TextField("GRUPO", 2),  dbf::FloatField("HORAS"),
+          TextField("SESIONES", 20), TextField("NCONEX", 4), TextField("MATERIA", 12),
           TextField("CTAREA", 10)};
 }
 inline std::vector<FieldSpec> DiashorastLayout() {
@@ -60,9 +60,9 @@ inline std::vector<FieldSpec> DiashorastLayout() {
 }
 // SOLUC as the host leaves it: DIA and HORA numeric.
 inline std::vector<FieldSpec> SolucLayout() {
-  return {TextField("PROF", 10),  {"DIA", 'N', 2, 0},      {"HORA", 'N', 2, 0},
-          TextField("TAREA", 10), TextField("AULA", 10),   TextField("CODGRUPO", 10),
-          TextField("ASIG", 10),  TextField("NIVEL", 5),   TextField("CURSO", 3)};
+  return {TextField("PROF", 10),  {"DIA", 'N', 2, 0},    {"HORA", 'N', 2, 0},
+          TextField("TAREA", 10), TextField("AULA", 10), TextField("CODGRUPO", 10),
+          TextField("ASIG", 10),  TextField("NIVEL", 5), TextField("CURSO", 3)};
 }
 
 inline void WriteTable(const fs::path& dir, const std::string& name,
@@ -137,8 +137,7 @@ inline constexpr char kChosenXml[] =
 // per teacher record, then "  ACTIVIDAD_m v1|v2|v3|v4|v5|v6" per activity.
 // Value elements whose `dato` is not the expected one show as "?dato".
 inline std::vector<std::string> Records(const delphos::XmlDocument& result) {
-  const auto values = [](const delphos::XmlNode& record,
-                         std::initializer_list<const char*> names) {
+  const auto values = [](const delphos::XmlNode& record, std::initializer_list<const char*> names) {
     const std::vector<delphos::XmlNode> salidas = record.Children("salida");
     std::string line;
     size_t i = 0;

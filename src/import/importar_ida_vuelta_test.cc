@@ -32,10 +32,9 @@ TEST_F(ImportarIdaVueltaTest, CodesWrittenByTheExportComeBack) {
       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<SERVICIO><SALIDAS>"
       "<listasal seq=\"MATERIAS\">" +
       Rec({"37001", "MAT", "MATL", "Matem\xe1ticas"}) + Rec({"G100", "GUA", "GUAL", "Guardia"}) +
-      "</listasal><listasal seq=\"PROFESORES\">" +
-      Rec({"E1", "01/09/2015", "Ana", "ANA"}) + Rec({"E2", "02/09/2016", "Se\xe1n", "O'NEIL"}) +
-      "</listasal><listasal seq=\"AULAS\">" + Rec({"DEP1", "A1", "Aula 1", "A"}) +
-      Rec({"DEP2", "", "Patio", "B"}) +
+      "</listasal><listasal seq=\"PROFESORES\">" + Rec({"E1", "01/09/2015", "Ana", "ANA"}) +
+      Rec({"E2", "02/09/2016", "Se\xe1n", "O'NEIL"}) + "</listasal><listasal seq=\"AULAS\">" +
+      Rec({"DEP1", "A1", "Aula 1", "A"}) + Rec({"DEP2", "", "Patio", "B"}) +
       "</listasal><listasal seq=\"GRUPOS\">" + Rec({"U1", "1A", "M", "ESO", "1", "A"}) +
       "</listasal><listasal seq=\"ASIGNATURAS\">" +
       Rec({"MAT", "1A", "A1", "M", "ESO", "1", "A", "240", "37001"}) +
@@ -47,10 +46,10 @@ TEST_F(ImportarIdaVueltaTest, CodesWrittenByTheExportComeBack) {
     const delphos::XmlDocument doc = delphos::XmlDocument::Load(chosen_);
     ExportarTodo(doc, xtemp_, [](const std::string&) { return std::string("08:00"); });
   }
-  WriteTable(xtemp_, "SOLUC", SolucLayout(),
-             {Soluc({"ANA", "1", "2", "", "A1", "1A", "MAT", "ESO", "1"}),
-              Soluc({"O'NEIL", "2", "1", "GUA", "DEP2", "", "GUA"}),
-              Soluc({"ANA", "0", "1", "MAT"})});
+  WriteTable(
+      xtemp_, "SOLUC", SolucLayout(),
+      {Soluc({"ANA", "1", "2", "", "A1", "1A", "MAT", "ESO", "1"}),
+       Soluc({"O'NEIL", "2", "1", "GUA", "DEP2", "", "GUA"}), Soluc({"ANA", "0", "1", "MAT"})});
 
   const ImportSummary summary = Run();
   EXPECT_THAT(Records(delphos::XmlDocument::Load(result_)),
@@ -60,7 +59,9 @@ TEST_F(ImportarIdaVueltaTest, CodesWrittenByTheExportComeBack) {
                           "  ACTIVIDAD_1 G100|2|T-M1|DEP2||G100"));
   EXPECT_THAT(summary.unmatched, ElementsAre(ImportSummary::Unmatched{kGrupoSinFila, "", 1}));
   // Only the first SALIDAS changes; the exported sections are gone from it.
-  EXPECT_EQ(delphos::XmlDocument::Load(result_).Select("/SERVICIO/SALIDAS/listasal[@seq=\"TRAMOS\"]").size(),
+  EXPECT_EQ(delphos::XmlDocument::Load(result_)
+                .Select("/SERVICIO/SALIDAS/listasal[@seq=\"TRAMOS\"]")
+                .size(),
             0u);
 }
 

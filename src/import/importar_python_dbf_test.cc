@@ -31,14 +31,16 @@ class ImportarPythonDbfTest : public ImportTest {
     if (std::system((std::string(kPython) + " -c 'import dbf' 2>/dev/null").c_str()) != 0) {
       GTEST_SKIP() << "python3-dbf no está instalado";
     }
-    WriteWorkTables(
-        xtemp_, {.asignomt = {{{"COD", "T1"}, {"MATERIA", "G100"}}},
-                 .proft = {Teacher("PE\xc3\x91" "A", "E1"), Teacher("P2", "E2")},
-                 .aulat = {{{"ABREV", "A1"}, {"DEPCENTRO", "D1"}}},
-                 .grupost = {{{"ABREV", "G1"}, {"UNIDAD", "U1"}}},
-                 .asigt = {{{"CASIG", "S1"}, {"CGRUP", "G1"}, {"MATERIA", "M1"}}},
-                 .diashorast = {{{"DIHO", "13"}, {"CODDIHO", "C13"}, {"DIA", "1"}},
-                                {{"DIHO", "25"}, {"CODDIHO", "C25"}, {"DIA", "2"}}}});
+    WriteWorkTables(xtemp_, {.asignomt = {{{"COD", "T1"}, {"MATERIA", "G100"}}},
+                             .proft = {Teacher("PE\xc3\x91"
+                                               "A",
+                                               "E1"),
+                                       Teacher("P2", "E2")},
+                             .aulat = {{{"ABREV", "A1"}, {"DEPCENTRO", "D1"}}},
+                             .grupost = {{{"ABREV", "G1"}, {"UNIDAD", "U1"}}},
+                             .asigt = {{{"CASIG", "S1"}, {"CGRUP", "G1"}, {"MATERIA", "M1"}}},
+                             .diashorast = {{{"DIHO", "13"}, {"CODDIHO", "C13"}, {"DIA", "1"}},
+                                            {{"DIHO", "25"}, {"CODDIHO", "C25"}, {"DIA", "2"}}}});
     fs::remove(dbf::TablePath(xtemp_, "SOLUC"));  // the host's own comes next
   }
 
@@ -46,8 +48,8 @@ class ImportarPythonDbfTest : public ImportTest {
   void Python(const std::string& script, bool background = false) {
     const fs::path file = root_ / "script.py";
     WriteBytes(file, script);
-    const std::string command = std::string(kPython) + " " + Quoted(file) +
-                                (background ? " >/dev/null 2>&1 &" : "");
+    const std::string command =
+        std::string(kPython) + " " + Quoted(file) + (background ? " >/dev/null 2>&1 &" : "");
     ASSERT_EQ(std::system(command.c_str()), 0) << script;
   }
 };
@@ -94,12 +96,15 @@ TEST_F(ImportarPythonDbfTest, SolutionTablesOfOtherLayoutsAndCodePages) {
     Python(std::string("import dbf\n") + "t = dbf.Table(" + Quoted(xtemp_ / "soluc.dbf") + ", '" +
            c.fields + "', dbf_type='" + c.type + "', codepage='" + c.codepage + "')\n" +
            "t.open(dbf.READ_WRITE)\n"
-           "rows = [('PE\xc3\x91" "A', 1, 3, 'T1', 'A1', 'G1', 'S1', 'ESO', '1'),\n"
+           "rows = [('PE\xc3\x91"
+           "A', 1, 3, 'T1', 'A1', 'G1', 'S1', 'ESO', '1'),\n"
            "        ('P2', 0, 9, 'X', '', '', '', '', ''),\n"
            "        ('ZZ', 1, 1, '', '', '', '', '', ''),\n"
            "        ('P2', 2, 5, '', '', '', '', '', '')]\n"
            "for p, d, h, ta, au, cg, asg, ni, cu in rows:\n"
-           "    t.append(dict(prof=p, dia=" + c.number + "(d), hora=" + c.number + "(h), tarea=ta,\n"
+           "    t.append(dict(prof=p, dia=" +
+           c.number + "(d), hora=" + c.number +
+           "(h), tarea=ta,\n"
            "                  aula=au, codgrupo=cg, asig=asg, nivel=ni, curso=cu))\n"
            "t.close()\n");
     const ImportSummary summary = Run();
@@ -113,20 +118,28 @@ TEST_F(ImportarPythonDbfTest, SolutionTablesOfOtherLayoutsAndCodePages) {
 TEST_F(ImportarPythonDbfTest, TableLockedByAnotherProcessStopsTheImport) {
   WriteTable(xtemp_, "SOLUC", SolucLayout(), {});
   const fs::path ready = root_ / "bloqueada", release = root_ / "soltar";
-  Python("import fcntl, os, time\n"
-         "f = open(" + Quoted(dbf::TablePath(xtemp_, "SOLUC")) + ", 'r+b')\n"
-         "fcntl.flock(f, fcntl.LOCK_EX)\n"
-         "open(" + Quoted(ready) + ", 'w').close()\n"
-         "end = time.time() + 30\n"
-         "while not os.path.exists(" + Quoted(release) + ") and time.time() < end:\n"
-         "    time.sleep(0.05)\n"
-         "f.close()\n"
-         "os.remove(" + Quoted(ready) + ")\n",
-         /*background=*/true);
+  Python(
+      "import fcntl, os, time\n"
+      "f = open(" +
+          Quoted(dbf::TablePath(xtemp_, "SOLUC")) +
+          ", 'r+b')\n"
+          "fcntl.flock(f, fcntl.LOCK_EX)\n"
+          "open(" +
+          Quoted(ready) +
+          ", 'w').close()\n"
+          "end = time.time() + 30\n"
+          "while not os.path.exists(" +
+          Quoted(release) +
+          ") and time.time() < end:\n"
+          "    time.sleep(0.05)\n"
+          "f.close()\n"
+          "os.remove(" +
+          Quoted(ready) + ")\n",
+      /*background=*/true);
   ASSERT_TRUE(WaitFor(ready)) << "the other process did not take the lock";
   WriteBytes(result_, "resultado anterior");
-  EXPECT_THAT([&] { Run(); },
-              testing::ThrowsMessage<Error>(testing::AllOf(HasSubstr("SOLUC"), HasSubstr("otro programa"))));
+  EXPECT_THAT([&] { Run(); }, testing::ThrowsMessage<Error>(
+                                  testing::AllOf(HasSubstr("SOLUC"), HasSubstr("otro programa"))));
   EXPECT_EQ(FileBytes(result_), "resultado anterior");
   WriteBytes(release, "");
   EXPECT_TRUE(WaitFor(ready, /*gone=*/true));

@@ -104,7 +104,9 @@ TEST_F(ImportarReferenceTest, SameRecordsAsSequentialScansOnRandomTables) {
     return std::string(values.begin()[random() % values.size()]);
   };
   const auto rows = [&random](int most) { return static_cast<int>(random() % (most + 1)); };
-  const auto value = [&random](const char* prefix) { return prefix + std::to_string(random() % 100); };
+  const auto value = [&random](const char* prefix) {
+    return prefix + std::to_string(random() % 100);
+  };
   for (int round = 0; round < 40; ++round) {
     SCOPED_TRACE("ronda " + std::to_string(round));
     const std::initializer_list<const char*> codes = {"", "A", "B", "a", "A B"};
@@ -118,13 +120,19 @@ TEST_F(ImportarReferenceTest, SameRecordsAsSequentialScansOnRandomTables) {
     }
     for (int i = rows(6); i > 0; --i) {
       t.diashorast.push_back({{"DIHO", any({"10", "13", "103", "113", "1013", "23", "11"})},
-                              {"CODDIHO", value("C")}, {"DIA", any({"1", "2"})}});
+                              {"CODDIHO", value("C")},
+                              {"DIA", any({"1", "2"})}});
     }
-    for (int i = rows(5); i > 0; --i) t.aulat.push_back({{"ABREV", any(codes)}, {"DEPCENTRO", value("D")}});
-    for (int i = rows(5); i > 0; --i) t.grupost.push_back({{"ABREV", any(codes)}, {"UNIDAD", value("U")}});
+    for (int i = rows(5); i > 0; --i)
+      t.aulat.push_back({{"ABREV", any(codes)}, {"DEPCENTRO", value("D")}});
+    for (int i = rows(5); i > 0; --i)
+      t.grupost.push_back({{"ABREV", any(codes)}, {"UNIDAD", value("U")}});
     for (int i = rows(12); i > 0; --i) {
-      t.asigt.push_back({{"CASIG", any(codes)}, {"CGRUP", any(codes)}, {"NIVEL", any({"", "E"})},
-                         {"CURSO", any({"", "1"})}, {"MATERIA", any(materias)}});
+      t.asigt.push_back({{"CASIG", any(codes)},
+                         {"CGRUP", any(codes)},
+                         {"NIVEL", any({"", "E"})},
+                         {"CURSO", any({"", "1"})},
+                         {"MATERIA", any(materias)}});
     }
     for (int i = rows(30); i > 0; --i) {
       t.soluc.push_back(Soluc({any({"P", "Q", "O'N", "", "R"}), any({"0", "1", "2", "10", "11"}),

@@ -54,8 +54,8 @@ TEST_F(ImportarTest, TeachersInTableOrderAndActivitiesNumberedWithoutGaps) {
 }
 
 TEST_F(ImportarTest, QuoteInAbbreviationAndTwoTeachersWithOneAbbreviation) {
-  WriteWorkTables(xtemp_, {.proft = {Teacher("O'Neil", "1"), Teacher("P1", "2"),
-                                     Teacher("P1", "3"), Teacher("O''Neil", "4")},
+  WriteWorkTables(xtemp_, {.proft = {Teacher("O'Neil", "1"), Teacher("P1", "2"), Teacher("P1", "3"),
+                                     Teacher("O''Neil", "4")},
                            .soluc = {
                                Soluc({"P1", "1", "1", "a"}),
                                Soluc({"O'Neil", "1", "2", "b"}),
@@ -105,8 +105,8 @@ TEST_F(ImportarTest, EachValueTakesTheFirstMatchOrItsFallback) {
   WorkTables t;
   t.proft = {Teacher("P", "1")};
   t.asignomt = {
-      {{"COD", "T1"}, {"MATERIA", "G100"}},  {{"COD", "T1"}, {"MATERIA", "G999"}},
-      {{"COD", "TB"}, {"MATERIA", ""}},      {{"COD", "MAT"}, {"MATERIA", "M-NOM"}},
+      {{"COD", "T1"}, {"MATERIA", "G100"}},   {{"COD", "T1"}, {"MATERIA", "G999"}},
+      {{"COD", "TB"}, {"MATERIA", ""}},       {{"COD", "MAT"}, {"MATERIA", "M-NOM"}},
       {{"COD", "S3"}, {"MATERIA", "S3-NOM"}}, {{"COD", "S4"}, {"MATERIA", "S4-NOM"}},
       {{"COD", "S7"}, {"MATERIA", "S7-NOM"}},
   };
@@ -120,9 +120,12 @@ TEST_F(ImportarTest, EachValueTakesTheFirstMatchOrItsFallback) {
              {{"ABREV", "A1"}, {"DEPCENTRO", "D1-bis"}},
              {{"ABREV", "a2"}, {"DEPCENTRO", "d2"}}};
   t.grupost = {{{"ABREV", "G1"}, {"UNIDAD", "U1"}}, {{"ABREV", "G1"}, {"UNIDAD", "U1-bis"}}};
-  const auto asig = [](const char* casig, const char* cgrup, const char* nivel,
-                       const char* curso, const char* materia) {
-    return Row{{"CASIG", casig}, {"CGRUP", cgrup}, {"NIVEL", nivel}, {"CURSO", curso},
+  const auto asig = [](const char* casig, const char* cgrup, const char* nivel, const char* curso,
+                       const char* materia) {
+    return Row{{"CASIG", casig},
+               {"CGRUP", cgrup},
+               {"NIVEL", nivel},
+               {"CURSO", curso},
                {"MATERIA", materia}};
   };
   t.asigt = {
@@ -138,25 +141,32 @@ TEST_F(ImportarTest, EachValueTakesTheFirstMatchOrItsFallback) {
     const char* values;
   };
   const Case cases[] = {
-      {"first rows win everywhere", {"P", "1", "3", "T1", "A1", "G1", "S1", "ESO", "1"},
+      {"first rows win everywhere",
+       {"P", "1", "3", "T1", "A1", "G1", "S1", "ESO", "1"},
        "G100|1|C13|D1|U1|M-S1"},
       {"task with blank subject; key 210; pass 1 blank, pass 2 blank then filled",
-       {"P", "2", "10", "TB", "a2", "G1", "S2", "ESO", "1"}, "G439|2|C210|d2|U1|M-S2"},
+       {"P", "2", "10", "TB", "a2", "G1", "S2", "ESO", "1"},
+       "G439|2|C210|d2|U1|M-S2"},
       {"blank task without match; room and group compared with letter case",
-       {"P", "1", "3", "", "a1", "g1", "S1", "ESO", "1"}, "G439|1|C13|||M-S1"},
-      {"task kept as written; key 14 has no slot", {"P", "1", "4", "TX", "A1", "G1", "S1"},
+       {"P", "1", "3", "", "a1", "g1", "S1", "ESO", "1"},
+       "G439|1|C13|||M-S1"},
+      {"task kept as written; key 14 has no slot",
+       {"P", "1", "4", "TX", "A1", "G1", "S1"},
        "TX|||D1|U1|M-S1"},
       {"task with a leading blank is not trimmed", {"P", "1", "3", " T1"}, " T1|1|C13|||"},
-      {"day 10 hour 3 is key 103", {"P", "10", "3", "MAT", "", "", "MAT"},
-       "M-NOM|1|C103|||M-NOM"},
-      {"pass 1 and 2 blank, pass 3", {"P", "1", "3", "", "", "G1", "S3", "ESO", "2"},
+      {"day 10 hour 3 is key 103", {"P", "10", "3", "MAT", "", "", "MAT"}, "M-NOM|1|C103|||M-NOM"},
+      {"pass 1 and 2 blank, pass 3",
+       {"P", "1", "3", "", "", "G1", "S3", "ESO", "2"},
        "G439|1|C13||U1|S3-NOM"},
-      {"every pass blank or missing", {"P", "1", "3", "", "", "G1", "S5", "BACH", "1"},
+      {"every pass blank or missing",
+       {"P", "1", "3", "", "", "G1", "S5", "BACH", "1"},
        "G439|1|C13||U1|"},
-      {"pass 1 misses, pass 2 matches", {"P", "1", "3", "", "", "", "S6", "ESO", "1"},
+      {"pass 1 misses, pass 2 matches",
+       {"P", "1", "3", "", "", "", "S6", "ESO", "1"},
        "G439|1|C13|||M-S6"},
       {"only the subject catalogue", {"P", "1", "3", "", "", "", "S4"}, "G439|1|C13|||S4-NOM"},
-      {"pass 1 filled wins over the catalogue", {"P", "1", "3", "", "", "G2", "S7", "X", "X"},
+      {"pass 1 filled wins over the catalogue",
+       {"P", "1", "3", "", "", "G2", "S7", "X", "X"},
        "G439|1|C13|||M-S7"},
   };
   for (const Case& c : cases) t.soluc.push_back(Soluc(c.row));
@@ -165,50 +175,53 @@ TEST_F(ImportarTest, EachValueTakesTheFirstMatchOrItsFallback) {
   ASSERT_EQ(records.size(), std::size(cases) + 1);
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(cases[i].what);
-    EXPECT_EQ(records[i + 1],
-              "  ACTIVIDAD_" + std::to_string(i + 1) + " " + cases[i].values);
+    EXPECT_EQ(records[i + 1], "  ACTIVIDAD_" + std::to_string(i + 1) + " " + cases[i].values);
   }
 }
 
 TEST_F(ImportarTest, SummaryCountsEveryUnmatchedValueOncePerActivityRecord) {
-  WriteWorkTables(
-      xtemp_,
-      {.asignomt = {{{"COD", "T1"}, {"MATERIA", "G100"}}, {{"COD", "TB"}, {"MATERIA", " "}}},
-       // Two teacher records share P: each of P's activities counts twice.
-       .proft = {Teacher("P", "1"), Teacher("Q", "2"), Teacher("P", "3")},
-       .aulat = {{{"ABREV", "A1"}, {"DEPCENTRO", "D1"}}},
-       .grupost = {{{"ABREV", "G1"}, {"UNIDAD", "U1"}}},
-       .asigt = {{{"CASIG", "S1"}, {"CGRUP", "G1"}, {"MATERIA", "M1"}}},
-       .diashorast = {{{"DIHO", "13"}, {"CODDIHO", "C13"}, {"DIA", "1"}}},
-       .soluc = {
-           Soluc({"P", "1", "3", "TX", "A9", "G1", "S1"}),
-           Soluc({"Q", "1", "3", "TX", "A1", "", "S9"}),
-           Soluc({"Q", "2", "7", "TB", "A1", "G1", "S1"}),
-           Soluc({"Q", "1", "3", "", "", "G1", "S1"}),
-           Soluc({"Q", "0", "3", "TZ", "AZ", "GZ", "SZ"}),
-           Soluc({"R", "1", "3", "TR", "AR", "GR", "SR"}),
-       }});
+  WriteWorkTables(xtemp_, {.asignomt = {{{"COD", "T1"}, {"MATERIA", "G100"}},
+                                        {{"COD", "TB"}, {"MATERIA", " "}}},
+                           // Two teacher records share P: each of P's activities counts twice.
+                           .proft = {Teacher("P", "1"), Teacher("Q", "2"), Teacher("P", "3")},
+                           .aulat = {{{"ABREV", "A1"}, {"DEPCENTRO", "D1"}}},
+                           .grupost = {{{"ABREV", "G1"}, {"UNIDAD", "U1"}}},
+                           .asigt = {{{"CASIG", "S1"}, {"CGRUP", "G1"}, {"MATERIA", "M1"}}},
+                           .diashorast = {{{"DIHO", "13"}, {"CODDIHO", "C13"}, {"DIA", "1"}}},
+                           .soluc = {
+                               Soluc({"P", "1", "3", "TX", "A9", "G1", "S1"}),
+                               Soluc({"Q", "1", "3", "TX", "A1", "", "S9"}),
+                               Soluc({"Q", "2", "7", "TB", "A1", "G1", "S1"}),
+                               Soluc({"Q", "1", "3", "", "", "G1", "S1"}),
+                               Soluc({"Q", "0", "3", "TZ", "AZ", "GZ", "SZ"}),
+                               Soluc({"R", "1", "3", "TR", "AR", "GR", "SR"}),
+                           }});
   const ImportSummary summary = Run();
   EXPECT_EQ(summary.teachers, 3);
   EXPECT_EQ(summary.activities, 5);
   EXPECT_THAT(summary.unmatched,
-              ElementsAre(Unmatched{kTareaSinMateria, "TX", 3},
-                          Unmatched{kTramoSinFila, "27", 1},
-                          Unmatched{kAulaSinFila, "", 1},
-                          Unmatched{kAulaSinFila, "A9", 2},
-                          Unmatched{kGrupoSinFila, "", 1},
-                          Unmatched{kAsigSinMateria, "S9", 1}));
+              ElementsAre(Unmatched{kTareaSinMateria, "TX", 3}, Unmatched{kTramoSinFila, "27", 1},
+                          Unmatched{kAulaSinFila, "", 1}, Unmatched{kAulaSinFila, "A9", 2},
+                          Unmatched{kGrupoSinFila, "", 1}, Unmatched{kAsigSinMateria, "S9", 1}));
 }
 
 // A result for an ISO-8859-1 document, byte for byte: the structure of the
 // records, text from the tables' code page, a character the declared
 // encoding cannot hold, markup escaped, empty value elements.
 TEST_F(ImportarTest, ResultIsTheChosenDocumentWithTheNewSalidasInItsEncoding) {
-  WriteWorkTables(xtemp_,
-                  {.asignomt = {{{"COD", "T1"}, {"MATERIA", "G<1>&"}}},
-                   .proft = {Teacher("N\xc3\xba\xc3\xb1" "ez", "E\xe2\x82\xac" "1")},
-                   .diashorast = {{{"DIHO", "13"}, {"CODDIHO", "Ma\xc3\xb1" "ana"}, {"DIA", "1"}}},
-                   .soluc = {Soluc({"N\xc3\xba\xc3\xb1" "ez", "1", "3", "T1"})}});
+  WriteWorkTables(xtemp_, {.asignomt = {{{"COD", "T1"}, {"MATERIA", "G<1>&"}}},
+                           .proft = {Teacher("N\xc3\xba\xc3\xb1"
+                                             "ez",
+                                             "E\xe2\x82\xac"
+                                             "1")},
+                           .diashorast = {{{"DIHO", "13"},
+                                           {"CODDIHO",
+                                            "Ma\xc3\xb1"
+                                            "ana"},
+                                           {"DIA", "1"}}},
+                           .soluc = {Soluc({"N\xc3\xba\xc3\xb1"
+                                            "ez",
+                                            "1", "3", "T1"})}});
   WriteBytes(result_, "un resultado anterior");
   Run();
   EXPECT_EQ(FileBytes(result_),
@@ -222,7 +235,8 @@ TEST_F(ImportarTest, ResultIsTheChosenDocumentWithTheNewSalidasInItsEncoding) {
             "<listasal seq=\"ACTIVIDAD_1\">"
             "<salida dato=\"X_ACTIVIDAD\">G&lt;1&gt;&amp;</salida>"
             "<salida dato=\"N_DIASEMANA\">1</salida>"
-            "<salida dato=\"X_TRAMO\">Ma\xf1" "ana</salida>"
+            "<salida dato=\"X_TRAMO\">Ma\xf1"
+            "ana</salida>"
             "<salida dato=\"X_DEPCENTRO\"/>"
             "<salida dato=\"X_UNIDAD\"/>"
             "<salida dato=\"X_MATERIAOMC\"/>"
@@ -255,11 +269,10 @@ TEST_F(ImportarTest, FailuresWriteNothingAndReleaseTheTables) {
     std::string xml = kChosenXml;
   };
   const auto text_soluc = [] {
-    return std::vector<FieldSpec>{TextField("PROF", 10),  TextField("DIA", 3),
-                                  TextField("HORA", 3),   TextField("TAREA", 10),
-                                  TextField("AULA", 10),  TextField("CODGRUPO", 10),
-                                  TextField("ASIG", 10),  TextField("NIVEL", 5),
-                                  TextField("CURSO", 3)};
+    return std::vector<FieldSpec>{
+        TextField("PROF", 10),  TextField("DIA", 3),   TextField("HORA", 3),
+        TextField("TAREA", 10), TextField("AULA", 10), TextField("CODGRUPO", 10),
+        TextField("ASIG", 10),  TextField("NIVEL", 5), TextField("CURSO", 3)};
   };
   const WorkTables good = {.proft = {Teacher("P", "1")}, .soluc = {Soluc({"P", "1", "1", "a"})}};
   std::unique_ptr<dbf::DbfTable> held;
@@ -269,15 +282,24 @@ TEST_F(ImportarTest, FailuresWriteNothingAndReleaseTheTables) {
   };
   std::vector<Case> cases = {
       // The tables are held meanwhile: the error comes before any is opened.
-      {"sin SALIDAS", [&] { WriteWorkTables(xtemp_, good); hold("SOLUC"); },
+      {"sin SALIDAS",
+       [&] {
+         WriteWorkTables(xtemp_, good);
+         hold("SOLUC");
+       },
        "El documento no tiene elemento SALIDAS bajo la ra\xc3\xadz SERVICIO",
        "<?xml version=\"1.0\"?><SERVICIO><salidas/></SERVICIO>"},
-      {"tabla retenida", [&] { WriteWorkTables(xtemp_, good); hold("DIASHORAST"); },
+      {"tabla retenida",
+       [&] {
+         WriteWorkTables(xtemp_, good);
+         hold("DIASHORAST");
+       },
        "DIASHORAST"},
       {"DIA no entero",
        [&] {
-         WriteWorkTables(xtemp_, {.proft = {Teacher("P", "1")},
-                                  .soluc = {Soluc({"P", "1", "1"}), Soluc({"P", "1x", "1"})}},
+         WriteWorkTables(xtemp_,
+                         {.proft = {Teacher("P", "1")},
+                          .soluc = {Soluc({"P", "1", "1"}), Soluc({"P", "1x", "1"})}},
                          text_soluc());
        },
        "'1x' is not a valid integer value"},
@@ -296,7 +318,8 @@ TEST_F(ImportarTest, FailuresWriteNothingAndReleaseTheTables) {
       {"documento roto", [&] { WriteWorkTables(xtemp_, good); }, "horario.xml",
        "<SERVICIO><SALIDAS>"},
   };
-  for (const char* table : {"SOLUC", "GRUPOST", "PROFT", "AULAT", "ASIGNOMT", "DIASHORAST", "ASIGT"}) {
+  for (const char* table :
+       {"SOLUC", "GRUPOST", "PROFT", "AULAT", "ASIGNOMT", "DIASHORAST", "ASIGT"}) {
     cases.push_back({std::string("falta ") + table,
                      [&, table] {
                        WriteWorkTables(xtemp_, good);
@@ -311,14 +334,18 @@ TEST_F(ImportarTest, FailuresWriteNothingAndReleaseTheTables) {
       fs::remove_all(xtemp_);
       fs::create_directories(xtemp_);
       WriteBytes(chosen_, c.xml);
-      if (earlier_result) WriteBytes(result_, "resultado anterior");
-      else fs::remove(result_);
+      if (earlier_result)
+        WriteBytes(result_, "resultado anterior");
+      else
+        fs::remove(result_);
       c.setup();
       EXPECT_THAT([&] { Run(); }, testing::ThrowsMessage<Error>(HasSubstr(c.message)));
       held.reset();
       EXPECT_EQ(FileBytes(chosen_), c.xml);
-      if (earlier_result) EXPECT_EQ(FileBytes(result_), "resultado anterior");
-      else EXPECT_FALSE(fs::exists(result_));
+      if (earlier_result)
+        EXPECT_EQ(FileBytes(result_), "resultado anterior");
+      else
+        EXPECT_FALSE(fs::exists(result_));
       EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "datos"), fs::directory_iterator()),
                 earlier_result ? 2 : 1)
           << "no temporary file is left beside the chosen one";
@@ -332,11 +359,18 @@ TEST_F(ImportarTest, FailuresWriteNothingAndReleaseTheTables) {
 }
 
 TEST_F(ImportarTest, IntegerErrorNamesTableFieldAndRow) {
-  WriteWorkTables(xtemp_, {.proft = {Teacher("P", "1")},
-                           .soluc = {Soluc({"P", "1", "1"}), Soluc({"P", "2", "1.5"})}},
-                  {TextField("PROF", 10), {"DIA", 'N', 2, 0}, TextField("HORA", 4),
-                   TextField("TAREA", 10), TextField("AULA", 10), TextField("CODGRUPO", 10),
-                   TextField("ASIG", 10), TextField("NIVEL", 5), TextField("CURSO", 3)});
+  WriteWorkTables(
+      xtemp_,
+      {.proft = {Teacher("P", "1")}, .soluc = {Soluc({"P", "1", "1"}), Soluc({"P", "2", "1.5"})}},
+      {TextField("PROF", 10),
+       {"DIA", 'N', 2, 0},
+       TextField("HORA", 4),
+       TextField("TAREA", 10),
+       TextField("AULA", 10),
+       TextField("CODGRUPO", 10),
+       TextField("ASIG", 10),
+       TextField("NIVEL", 5),
+       TextField("CURSO", 3)});
   try {
     Run();
     FAIL() << "no error";

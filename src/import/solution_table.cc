@@ -6,7 +6,9 @@ namespace pasahorario {
 namespace {
 
 // Field types whose value the engine reads as a number rather than as text.
-bool IsNumericType(char type) { return std::string_view("NFIO+BY").find(type) != std::string_view::npos; }
+bool IsNumericType(char type) {
+  return std::string_view("NFIO+BY").find(type) != std::string_view::npos;
+}
 
 }  // namespace
 

@@ -4,11 +4,16 @@ namespace pasahorario {
 
 const char* UnmatchedLabel(UnmatchedKind kind) {
   switch (kind) {
-    case UnmatchedKind::kTarea: return kTareaSinMateria;
-    case UnmatchedKind::kTramo: return kTramoSinFila;
-    case UnmatchedKind::kAula: return kAulaSinFila;
-    case UnmatchedKind::kCodGrupo: return kGrupoSinFila;
-    case UnmatchedKind::kAsig: return kAsigSinMateria;
+    case UnmatchedKind::kTarea:
+      return kTareaSinMateria;
+    case UnmatchedKind::kTramo:
+      return kTramoSinFila;
+    case UnmatchedKind::kAula:
+      return kAulaSinFila;
+    case UnmatchedKind::kCodGrupo:
+      return kGrupoSinFila;
+    case UnmatchedKind::kAsig:
+      return kAsigSinMateria;
   }
   return "";
 }

@@ -35,12 +35,12 @@ void ForEachRow(dbf::DbfTable& table, Visit visit) {
 }  // namespace
 
 WorkTableIndex::WorkTableIndex(dbf::DbfTable& asignomt, dbf::DbfTable& diashorast,
-                               dbf::DbfTable& aulat, dbf::DbfTable& grupost,
-                               dbf::DbfTable& asigt) {
+                               dbf::DbfTable& aulat, dbf::DbfTable& grupost, dbf::DbfTable& asigt) {
   // emplace keeps the value already there: the first row with a key wins.
   {
     const int cod = asignomt.FieldIndex("COD"), materia = asignomt.FieldIndex("MATERIA");
-    ForEachRow(asignomt, [&] { materia_de_cod_.emplace(asignomt.Text(cod), asignomt.Text(materia)); });
+    ForEachRow(asignomt,
+               [&] { materia_de_cod_.emplace(asignomt.Text(cod), asignomt.Text(materia)); });
   }
   {
     const int diho = diashorast.FieldIndex("DIHO"), dia = diashorast.FieldIndex("DIA"),
