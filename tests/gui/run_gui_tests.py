@@ -1,0 +1,491 @@
+#!/usr/bin/env python3
+"""GUI tests of Pasahorario.exe under Wine on a private X server.
+
+Each case starts the program (or the test host, which starts it hosted) with
+drive D: mapped to a folder of its own as the current drive, so that \\XTEMP
+is the test's exchange directory and Tablerix.ini lands in the test's copy
+of the program folder. Windows are driven with xdotool by caption and read
+with gui_probe.exe. Screenshots of the main window and of the start-time
+dialog are left in the artifacts folder.
+
+Exit status: 0 all cases passed, 1 a case failed, 77 skipped (a tool is
+missing).
+"""
+import argparse
+import configparser
+import os
+import shutil
+import sys
+import time
+import traceback
+import xml.etree.ElementTree as ElementTree
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import dbase  # noqa: E402
+from wine_session import GuiError, WineSession  # noqa: E402
+
+SKIP = 77
+
+MAIN = "Exportar e importar datos entre Tablerix y Delphos "
+FILE_DIALOG = "Seleccione Archivo XML obtenido de DELPHOS"
+START_TIME = "Hora de Inicio de las Clases"
+BOX = "Pasahorario"
+HELP_VIEWER = "Ayuda de Pasahorario"
+
+# Control identifiers (src/shell/win32/resource.h).
+IDC_BCLOSE, IDC_BUTTON1, IDC_BEXPORTAR, IDC_BIMPORTAR = 101, 102, 103, 104
+IDC_INICIO_BUTTON1, IDC_MEHORA0 = 201, 202
+
+TABLES = ["ASIGNOMT", "PROFT", "AULAT", "GRUPOST", "ASIGT", "DIASHORAST"]
+
+
+def check(condition, message):
+    if not condition:
+        raise GuiError(message)
+
+
+def relative(info, control_id):
+    """A control's box (left, top, width, height) in its window's client area."""
+    left, top, right, bottom = info["children"][control_id]["rect"]
+    return (left - info["client"][0], top - info["client"][1], right - left, bottom - top)
+
+
+def client_size(info):
+    left, top, right, bottom = info["client"]
+    return right - left, bottom - top
+
+
+class Suite:
+    def __init__(self, args):
+        self.args = args
+        self.work = os.path.abspath(args.work)
+        self.artifacts = os.path.abspath(args.artifacts)
+        self.drive = os.path.join(self.work, "ddrive")  # D:
+        self.xtemp = os.path.join(self.drive, "XTEMP")
+        self.delphos = os.path.join(self.xtemp, "delphos")
+        self.program_dir = os.path.join(self.work, "programa")
+        self.no_help_dir = os.path.join(self.work, "sin_ayuda")
+        self.session = WineSession(self.work, os.path.join(os.path.dirname(self.work),
+                                                           "wine-template"),
+                                   os.path.abspath(args.probe))
+
+    # --- fixtures ---------------------------------------------------------
+
+    def prepare(self):
+        shutil.rmtree(self.work, ignore_errors=True)
+        shutil.rmtree(self.artifacts, ignore_errors=True)
+        os.makedirs(self.delphos)
+        os.makedirs(self.artifacts)
+        shutil.copy(self.args.example, os.path.join(self.delphos, "centro.xml"))
+        for folder, with_help in ((self.program_dir, True), (self.no_help_dir, False)):
+            os.makedirs(folder)
+            shutil.copy(self.args.program, os.path.join(folder, "Pasahorario.exe"))
+            if with_help:
+                shutil.copy(self.args.help_file, os.path.join(folder, "DELPHOS.chm"))
+        self.session.start({"D": self.drive})
+        self.program = os.path.join(self.program_dir, "Pasahorario.exe")
+        self.program_w = self.session.windows_path(self.program)
+
+    @property
+    def ini(self):
+        return os.path.join(self.program_dir, "Tablerix.ini")
+
+    def ini_value(self):
+        check(os.path.exists(self.ini), "Tablerix.ini was not written")
+        parser = configparser.ConfigParser()
+        with open(self.ini, encoding="latin-1") as f:
+            parser.read_string(f.read())
+        return parser.get("Transformadores", "Transformado")
+
+    def start_program(self, *params, folder=None):
+        exe = os.path.join(folder or self.program_dir, "Pasahorario.exe")
+        return self.session.launch([exe, *params], cwd=self.drive)
+
+    def box_text(self):
+        info = self.session.describe(BOX)
+        check(info is not None, "no message box to read")
+        return " ".join(info["statics"])
+
+    def dismiss_box(self, expected):
+        """Waits for the Pasahorario box, checks its text, presses OK."""
+        xid = self.session.wait_window(BOX)
+        text = self.box_text()
+        check(text == expected, f"message box says {text!r}, expected {expected!r}")
+        self.session.keys(xid, "Return")
+        self.session.wait_gone(BOX)
+
+    def choose_file(self, typed):
+        xid = self.session.wait_window(FILE_DIALOG)
+        self.session.type_text(xid, typed)
+        self.session.keys(xid, "Return")
+        self.session.wait_gone(FILE_DIALOG)
+
+    def wait_exit(self, process, timeout=20):
+        try:
+            return process.wait(timeout=timeout)
+        except Exception:
+            raise GuiError(f"the program did not end within {timeout} s")
+
+    def run_host(self, mode, action=None):
+        """The test host, which starts the program hosted in its window."""
+        args = [os.path.abspath(self.args.host), self.program_w, mode]
+        if action:
+            args.append(action)
+        return self.session.launch(args, cwd=self.drive, capture=True)
+
+    def host_result(self, host, timeout=30):
+        try:
+            out, _ = host.communicate(timeout=timeout)
+        except Exception:
+            raise GuiError(f"the test host did not end within {timeout} s")
+        check(host.returncode == 0, f"test host failed: {out!r}")
+        return dict(line.split(" ", 1) for line in out.split("\n") if " " in line)
+
+    # --- looks --------------------------------------------------------------
+
+    def check_main_window(self, xid):
+        info = self.session.describe(MAIN)
+        check(info is not None, "main window not readable")
+        check(client_size(info) == (632, 266), f"client area {client_size(info)}")
+        expected = {
+            IDC_BCLOSE: ((256, 200, 89, 25), "&Salir"),
+            IDC_BUTTON1: ((264, 231, 75, 18), "F1 AYUDA"),
+            IDC_BEXPORTAR: ((97, 120, 89, 25), "OK"),
+            IDC_BIMPORTAR: ((412, 120, 89, 25), "OK"),
+        }
+        for control_id, (box, text) in expected.items():
+            check(relative(info, control_id) == box,
+                  f"control {control_id} at {relative(info, control_id)}, expected {box}")
+            check(info["children"][control_id]["text"] == text, f"control {control_id} text")
+            check(info["children"][control_id]["enabled"], f"control {control_id} disabled")
+        order = [c for c in info["children"]]
+        check(order == [IDC_BCLOSE, IDC_BUTTON1, IDC_BEXPORTAR, IDC_BIMPORTAR],
+              f"tab order {order}")
+        _, _, width, height = self.session.geometry(xid)
+        check(width > 632 and height > 266 + 10, "stand-alone window has no frame and caption")
+
+        shot = os.path.join(self.artifacts, "main_window.png")
+        left, top, right, bottom = info["client"]
+        self.session.screenshot(shot, (left - 3, top - 25, right + 3, bottom + 3))
+        client = os.path.join(self.work, "main_client.png")
+        self.session.screenshot(client, info["client"])
+        width, height, rgb = WineSession.pixels(client)
+
+        def colour(x, y):
+            i = (y * width + x) * 3
+            return tuple(rgb[i:i + 3])
+
+        def near(x, y, want, tolerance=10):
+            got = colour(x, y)
+            check(all(abs(a - b) <= tolerance for a, b in zip(got, want)),
+                  f"pixel ({x},{y}) is {got}, expected about {want}")
+
+        # Draw3D2 and Draw3D3: orange at the top, white in the middle, cream at
+        # the bottom; Draw3D1: three blues. Samples away from text and buttons.
+        for x in (5, 320, 625):
+            near(x, 1, (249, 211, 125))
+            near(x, 84, (255, 255, 255))
+            near(x, 165, (255, 238, 221))
+        near(600, 169, (194, 205, 254))
+        near(600, 216, (207, 242, 254))
+        near(600, 264, (204, 216, 230))
+        red = [colour(x, y) for x in range(8, 238) for y in range(240, 253)]
+        check(any(r > 200 and g < 60 and b < 60 for r, g, b in red), "no red banner text")
+        dark = [colour(x, y) for x in range(25, 290) for y in range(24, 81)]
+        check(sum(1 for p in dark if max(p) < 80) > 200, "no dark label text on Draw3D2")
+
+    def check_start_time_dialog(self):
+        info = self.session.describe(START_TIME)
+        check(info is not None, "start-time dialog not readable")
+        check(client_size(info) == (307, 106), f"dialog client area {client_size(info)}")
+        check(relative(info, IDC_INICIO_BUTTON1) == (208, 72, 75, 25), "Continuar misplaced")
+        check(relative(info, IDC_MEHORA0) == (227, 35, 44, 21), "MEHora0 misplaced")
+        check(info["children"][IDC_INICIO_BUTTON1]["text"] == "Continuar", "button text")
+        check(list(info["children"]) == [IDC_INICIO_BUTTON1, IDC_MEHORA0], "dialog tab order")
+        left, top, right, bottom = info["client"]
+        self.session.screenshot(os.path.join(self.artifacts, "inicio_clase.png"),
+                                (left - 3, top - 25, right + 3, bottom + 3))
+        client = os.path.join(self.work, "inicio_client.png")
+        self.session.screenshot(client, info["client"])
+        width, height, rgb = WineSession.pixels(client)
+
+        def share(box, test):
+            x0, y0, w, h = box
+            cells = [tuple(rgb[(y * width + x) * 3:(y * width + x) * 3 + 3])
+                     for y in range(y0, y0 + h) for x in range(x0, x0 + w)]
+            return sum(1 for c in cells if test(c)) / len(cells)
+
+        check(share((0, 0, 5, 3), lambda c: min(c) > 235) == 1, "top edge is not white")
+        check(share((0, 103, 5, 3), lambda c: c[0] > 230 and c[1] < 25 and c[2] < 25) == 1,
+              "bottom edge is not red")
+        check(share((8, 8, 294, 13), lambda c: c == (193, 255, 255)) > 0.4,
+              "LabelExplica background")
+        check(share((8, 32, 198, 26), lambda c: c == (255, 255, 255)) > 0.5,
+              "LabelIniClase background")
+        check(share((229, 37, 40, 17), lambda c: c == (255, 255, 221)) > 0.3, "MEHora0 background")
+        check(share((229, 37, 40, 17), lambda c: c[0] > 200 and c[1] < 80 and c[2] < 80) > 0.03,
+              "MEHora0 text is not red")
+
+    def entry_text(self):
+        info = self.session.describe(START_TIME)
+        check(info is not None, "start-time dialog not readable")
+        return info["children"][IDC_MEHORA0]["text"], info
+
+    def expect_entry(self, want):
+        text, info = self.entry_text()
+        check(text == want, f"MEHora0 shows {text!r}, expected {want!r}")
+        return info
+
+    # --- cases --------------------------------------------------------------
+
+    def case_standalone_export(self):
+        program = self.start_program()
+        xid = self.session.wait_window(MAIN)
+        self.check_main_window(xid)
+
+        # Help: the contents from the button, the topic from F1.
+        info = self.session.describe(MAIN)
+        for open_help in (lambda: self.session.click_control(info, IDC_BUTTON1),
+                          lambda: self.session.keys(xid, "F1")):
+            open_help()
+            viewer = self.session.wait_window(HELP_VIEWER)
+            check(not self.session.is_showing(BOX), "opening the help gave a message")
+            self.session.keys(viewer, "alt+F4")
+            self.session.wait_gone(HELP_VIEWER)
+
+        self.session.click_control(info, IDC_BEXPORTAR)
+        # A name without extension gets .xml.
+        self.choose_file(r"D:\XTEMP\delphos\centro")
+        dialog = self.session.wait_window(START_TIME)
+        info = self.expect_entry("08:00")
+        self.check_start_time_dialog()
+
+        # The masked entry: typing over a selection, emptying it, refusal on
+        # leaving it incomplete, Escape back to the text it had on entry.
+        self.session.click_control(info, IDC_MEHORA0)
+        self.session.keys(dialog, "Home", "shift+End")
+        self.session.type_text(dialog, "0930")
+        self.expect_entry("09:30")
+        self.session.keys(dialog, "Home", "shift+End", "BackSpace")
+        self.expect_entry("__:__")
+        self.session.keys(dialog, "Tab")
+        self.dismiss_box("Invalid input value.  Use escape key to abandon changes.")
+        check(self.session.is_showing(START_TIME), "the dialog closed on an incomplete entry")
+        self.session.keys(dialog, "Escape")
+        self.expect_entry("08:00")
+
+        # Out of range: the dialog comes back with the text as it was left.
+        self.session.keys(dialog, "Home", "shift+End")
+        self.session.type_text(dialog, "2400")
+        self.session.keys(dialog, "Tab", "Return")
+        dialog = self.session.wait_replaced(START_TIME, dialog)
+        self.expect_entry("24:00")
+        info = self.session.describe(START_TIME)
+        self.session.click_control(info, IDC_MEHORA0)
+        self.session.keys(dialog, "Home", "shift+End")
+        self.session.type_text(dialog, "0930")
+        self.expect_entry("09:30")
+        self.session.click_control(info, IDC_INICIO_BUTTON1)
+        self.session.wait_gone(START_TIME)
+        self.dismiss_box("Proceso finalizado")
+
+        for table in TABLES:
+            check(os.path.exists(os.path.join(self.xtemp, table + ".DBF")), f"{table}.DBF missing")
+        slots = dbase.read_table(os.path.join(self.xtemp, "DIASHORAST.DBF"))
+        first = [row for row in slots if row["DIA"] == "1" and row["HORA"] in ("1", "01")]
+        check(first and first[0]["HORADESDE"] == "09:30",
+              f"first Monday slot starts at {first[0]['HORADESDE'] if first else None}")
+
+        info = self.session.describe(MAIN)
+        check(not info["children"][IDC_BEXPORTAR]["enabled"], "BExportar still enabled")
+        check(not info["children"][IDC_BIMPORTAR]["enabled"], "BImportar still enabled")
+        check(info["children"][IDC_BCLOSE]["enabled"], "Salir disabled")
+        left, top, right, bottom = info["client"]
+        self.session.screenshot(os.path.join(self.artifacts, "main_window_after_export.png"),
+                                (left - 3, top - 25, right + 3, bottom + 3))
+        self.session.click_control(info, IDC_BCLOSE)
+        check(self.wait_exit(program) == 0, "exit code")
+        check(not os.path.exists(self.ini), "stand-alone run wrote Tablerix.ini")
+
+    def write_solution(self):
+        """SOLUC.DBF for the tables the export left: one placed session per
+        teaching assignment, spread over teachers and slots."""
+        teachers = [r["ABREV"] for r in dbase.read_table(os.path.join(self.xtemp, "PROFT.DBF"))]
+        slots = [(r["DIA"], r["HORA"]) for r in
+                 dbase.read_table(os.path.join(self.xtemp, "DIASHORAST.DBF"))]
+        rows = []
+        for i, a in enumerate(dbase.read_table(os.path.join(self.xtemp, "ASIGT.DBF"))):
+            task = a["CTAREA"] != "LE"
+            day, hour = slots[i % len(slots)]
+            rows.append({"PROF": teachers[i % len(teachers)], "DIA": day, "HORA": hour,
+                         "TAREA": a["CTAREA"] if task else "", "AULA": a["CAULA"],
+                         "CODGRUPO": "" if task else a["CGRUP"], "ASIG": a["CASIG"],
+                         "NIVEL": a["NIVEL"], "CURSO": a["CURSO"]})
+        fields = [("PROF", "C", 10), ("DIA", "N", 2), ("HORA", "N", 2), ("TAREA", "C", 10),
+                  ("AULA", "C", 10), ("CODGRUPO", "C", 10), ("ASIG", "C", 10), ("NIVEL", "C", 5),
+                  ("CURSO", "C", 3)]
+        dbase.write_table(os.path.join(self.xtemp, "SOLUC.DBF"), fields, rows)
+        return len(rows)
+
+    def case_standalone_import(self):
+        self.write_solution()
+        program = self.start_program()
+        self.session.wait_window(MAIN)
+        info = self.session.describe(MAIN)
+        self.session.click_control(info, IDC_BIMPORTAR)
+        self.choose_file(r"D:\XTEMP\delphos\centro.xml")
+        self.dismiss_box("Proceso finalizado")
+        result = os.path.join(self.delphos, "ResultadoTablerixcentro.xml")
+        check(os.path.exists(result), "ResultadoTablerixcentro.xml missing")
+        root = ElementTree.parse(result).getroot()
+        check(root.tag == "SERVICIO", f"result root {root.tag}")
+        salidas = root.find("SALIDAS")
+        check(salidas is not None and len(salidas) > 0, "result without records under SALIDAS")
+        info = self.session.describe(MAIN)
+        check(not info["children"][IDC_BEXPORTAR]["enabled"], "BExportar still enabled")
+        check(not info["children"][IDC_BIMPORTAR]["enabled"], "BImportar still enabled")
+        self.session.keys(self.session.wait_window(MAIN), "alt+s")
+        check(self.wait_exit(program) == 0, "exit code")
+        check(not os.path.exists(self.ini), "stand-alone run wrote Tablerix.ini")
+
+    def case_hosted_export_completed(self):
+        # Other content of the host's INI file stays.
+        with open(self.ini, "w", encoding="latin-1") as f:
+            f.write("[Tablerix]\nIdioma=ES\n\n[Transformadores]\nTransformado=7\n")
+        host = self.run_host("exportar")
+        self.choose_file(r"D:\XTEMP\delphos\centro.xml")
+        dialog = self.session.wait_window(START_TIME)
+        self.session.keys(dialog, "Return")  # Continuar has the focus: 08:00
+        self.session.wait_gone(START_TIME)
+        self.dismiss_box("Proceso finalizado")
+        result = self.host_result(host)
+        check(result.get("embedded") == "1", "the window was not embedded in the host's")
+        check(self.ini_value() == "1", f"Transformado={self.ini_value()}")
+        with open(self.ini, encoding="latin-1") as f:
+            check("Idioma=ES" in f.read(), "other INI content lost")
+
+    def case_hosted_missing_file(self):
+        for mode, status in (("exportar", "-1"), ("IMPORTAR", "0")):
+            if os.path.exists(self.ini):
+                os.remove(self.ini)
+            host = self.run_host(mode)
+            self.choose_file(r"D:\XTEMP\delphos\no_existe.xml")
+            self.dismiss_box("No existe archivo")
+            self.host_result(host)
+            check(self.ini_value() == status, f"{mode}: Transformado={self.ini_value()}")
+
+    def case_hosted_closed_before_any_command(self):
+        for action in ("close", "salir"):
+            if os.path.exists(self.ini):
+                os.remove(self.ini)
+            # A mode word that names no command: the window waits, embedded.
+            host = self.run_host("ninguno", action)
+            result = self.host_result(host)
+            check(result.get("embedded") == "1", f"{action}: not embedded")
+            check(self.ini_value() == "0", f"{action}: Transformado={self.ini_value()}")
+
+    def case_handle_zero(self):
+        """Handle 0: no parent, but frameless and hosted (closes, reports)."""
+        if os.path.exists(self.ini):
+            os.remove(self.ini)
+        program = self.start_program("importar", "0")
+        xid = self.session.wait_window(FILE_DIALOG)
+        main = self.session.describe(MAIN)
+        check(main is not None, "main window not showing")
+        self.session.keys(xid, "Escape")
+        self.dismiss_box("No existe archivo")
+        self.wait_exit(program)
+        check(self.ini_value() == "0", f"Transformado={self.ini_value()}")
+
+    def case_invalid_handle(self):
+        if os.path.exists(self.ini):
+            os.remove(self.ini)
+        program = self.start_program("exportar", "0x1A2B")
+        self.dismiss_box("'$0x1A2B' is not a valid integer value.")
+        # Stand-alone with its frame, and the export still starts.
+        xid = self.session.wait_window(MAIN)
+        _, _, width, height = self.session.geometry(xid)
+        check(width > 632 and height > 276, "the window lost its frame")
+        dialog = self.session.wait_window(FILE_DIALOG)
+        self.session.keys(dialog, "Escape")
+        self.dismiss_box("No existe archivo")  # nothing chosen yet
+        check(program.poll() is None and self.session.is_showing(MAIN),
+              "the stand-alone window closed after the command")
+        info = self.session.describe(MAIN)
+        self.session.click_control(info, IDC_BCLOSE)
+        self.wait_exit(program)
+        check(not os.path.exists(self.ini), "stand-alone run wrote Tablerix.ini")
+
+    def case_help_file_missing(self):
+        program = self.start_program(folder=self.no_help_dir)
+        xid = self.session.wait_window(MAIN)
+        self.session.keys(xid, "F1")
+        xid_box = self.session.wait_window(BOX)
+        text = self.box_text()
+        check(text.startswith("No se encuentra el archivo de ayuda DELPHOS.chm."), repr(text))
+        self.session.keys(xid_box, "Return")
+        self.session.wait_gone(BOX)
+        info = self.session.describe(MAIN)
+        self.session.click_control(info, IDC_BCLOSE)
+        self.wait_exit(program)
+
+    CASES = [
+        case_standalone_export,
+        case_standalone_import,
+        case_hosted_export_completed,
+        case_hosted_missing_file,
+        case_hosted_closed_before_any_command,
+        case_handle_zero,
+        case_invalid_handle,
+        case_help_file_missing,
+    ]
+
+    def run(self, only):
+        failures = 0
+        self.prepare()
+        try:
+            for case in self.CASES:
+                name = case.__name__[len("case_"):]
+                if only and name not in only:
+                    continue
+                started = time.monotonic()
+                try:
+                    case(self)
+                    print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
+                except Exception:
+                    failures += 1
+                    print(f"FAIL {name} ({time.monotonic() - started:.1f} s)", flush=True)
+                    traceback.print_exc()
+                    try:
+                        self.session.screenshot(os.path.join(self.artifacts, f"fallo_{name}.png"))
+                    except Exception:
+                        pass
+                finally:
+                    self.session.kill_wine()  # a clean start for the next case
+        finally:
+            self.session.stop()
+        return failures
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    for name in ("program", "help-file", "host", "probe", "example", "work", "artifacts"):
+        parser.add_argument("--" + name, required=True)
+    parser.add_argument("cases", nargs="*", help="run only these cases")
+    args = parser.parse_args()
+    missing = [tool for tool in ("Xvfb", "xdotool", "wineserver", "import", "convert", "identify")
+               if not shutil.which(tool)]
+    if not (shutil.which("wine64") or shutil.which("wine")):
+        missing.append("wine")
+    if missing:
+        print("SKIP: missing " + ", ".join(missing))
+        return SKIP
+    started = time.monotonic()
+    failures = Suite(args).run(set(args.cases))
+    print(f"{'FAILED' if failures else 'OK'}: {failures} failing case(s), "
+          f"{time.monotonic() - started:.0f} s")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
