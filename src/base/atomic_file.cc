@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "base/error.h"
+#include "base/utf8_path.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;
@@ -27,8 +28,9 @@ void ReplaceFile(const fs::path& from, const fs::path& to) {
   std::error_code ec;
   fs::rename(from, to, ec);
   if (ec) {
-    throw Error("No se pudo sustituir el archivo " + to.string() + " por " + from.string() +
-                ": " + ec.message());
+    std::string message = "No se pudo sustituir el archivo ";
+    message += PathToUtf8(to) + " por " + PathToUtf8(from) + ": " + ec.message();
+    throw Error(message);
   }
 }
 
@@ -42,8 +44,9 @@ void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
       out.close();
       std::error_code ignored;
       fs::remove(temp, ignored);
-      throw Error("No se pudo escribir el archivo " + target.string() +
-                  " (¿existe la carpeta y se puede escribir en ella?)");
+      std::string message = "No se pudo escribir el archivo ";
+      message += PathToUtf8(target) + " (¿existe la carpeta y se puede escribir en ella?)";
+      throw Error(message);
     }
   }
   try {

@@ -3,7 +3,10 @@
 namespace pasahorario {
 
 Error WithContext(const Error& e, const std::string& where) {
-  return Error(std::string(e.what()) + "\n" + where);
+  std::string text = e.what();
+  text += '\n';
+  text += where;
+  return Error(text);
 }
 
 }  // namespace pasahorario

@@ -9,7 +9,7 @@
 #include "cli/report.h"
 #include "cli/start_time_text.h"
 #include "shell/tmform.h"
-#include "shell/utf8_path.h"
+#include "base/utf8_path.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;

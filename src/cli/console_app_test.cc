@@ -11,7 +11,7 @@
 #include <random>
 #include <sstream>
 
-#include "shell/utf8_path.h"
+#include "base/utf8_path.h"
 #include "worktables/dbf_table.h"
 
 namespace pasahorario {

@@ -6,7 +6,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "cli/start_time_text.h"
-#include "shell/utf8_path.h"
+#include "base/utf8_path.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <iomanip>
 #include <string>
 
-#include "shell/utf8_path.h"
+#include "base/utf8_path.h"
 
 namespace pasahorario {
 namespace {

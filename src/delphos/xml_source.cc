@@ -229,11 +229,6 @@ XmlSource PrepareXml(std::string_view bytes, std::string_view name) {
   return source;
 }
 
-std::string PathText(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 std::filesystem::path PathFromText(std::string_view text) {
   return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }

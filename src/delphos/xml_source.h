@@ -66,8 +66,6 @@ struct XmlDeclaration {
 std::optional<XmlDeclaration> ReadXmlDeclaration(std::string_view text,
                                                  std::optional<XmlFault>& fault);
 
-// `path` as UTF-8 text, for messages.
-std::string PathText(const std::filesystem::path& path);
 
 // The path that the UTF-8 text `text` names.
 std::filesystem::path PathFromText(std::string_view text);

@@ -3,7 +3,7 @@
 #include <system_error>
 
 #include "base/text.h"
-#include "shell/utf8_path.h"
+#include "base/utf8_path.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "base/error.h"
-#include "shell/utf8_path.h"
+#include "base/utf8_path.h"
 
 namespace pasahorario {
 

@@ -9,7 +9,7 @@
 
 #include "base/error.h"
 #include "shell/ini_file.h"
-#include "shell/utf8_path.h"
+#include "base/utf8_path.h"
 
 namespace pasahorario {
 namespace {

@@ -8,7 +8,7 @@
 #include "base/text.h"
 #include "shell/command_line.h"
 #include "shell/exchange_dir.h"
-#include "shell/utf8_path.h"
+#include "base/utf8_path.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;

@@ -12,7 +12,7 @@
 
 #include "shell/exchange_dir.h"
 #include "shell/scripted_ui.h"
-#include "shell/utf8_path.h"
+#include "base/utf8_path.h"
 #include "worktables/dbf_table.h"
 
 namespace pasahorario {

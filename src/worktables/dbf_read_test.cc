@@ -7,6 +7,7 @@
 #include <random>
 #include <variant>
 
+#include "base/utf8_path.h"
 #include "base/error.h"
 #include "worktables/dbf_header.h"
 #include "worktables/dbf_table.h"
@@ -244,7 +245,7 @@ TEST_F(DbfReadTest, TolerantNumbersAndClearErrorsForOthers) {
   EXPECT_EQ(table.Text(0), "abc");
   EXPECT_THAT([&] { table.Float(0); },
               ::testing::ThrowsMessage<Error>(::testing::StrEq(
-                  "En el campo N (N 6,2) de la tabla T de la carpeta " + PathText(dir_) +
+                  "En el campo N (N 6,2) de la tabla T de la carpeta " + PathToUtf8(dir_) +
                   ", fila 7, hay 'abc', que no es un número")));
   EXPECT_THROW(table.Integer(0), Error);
 }
@@ -283,7 +284,7 @@ TEST_F(DbfReadTest, DamagedFilesGiveErrorsNamingTheTable) {
     DbfTable table(dir_, "T");
     EXPECT_THAT([&] { table.Open(); },
                 ::testing::ThrowsMessage<Error>(::testing::AllOf(
-                    HasSubstr("No se puede abrir la tabla T de la carpeta " + PathText(dir_) + ": "),
+                    HasSubstr("No se puede abrir la tabla T de la carpeta " + PathToUtf8(dir_) + ": "),
                     HasSubstr(c.message))));
     EXPECT_FALSE(table.is_open());
   }

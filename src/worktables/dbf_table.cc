@@ -1,4 +1,5 @@
 #include "worktables/dbf_table.h"
+#include "base/utf8_path.h"
 
 #include <system_error>
 #include <utility>
@@ -45,7 +46,7 @@ DbfTable::DbfTable(fs::path dir, std::string name) : impl_(std::make_unique<Impl
 }
 
 DbfTable::DbfTable(fs::path file) : impl_(std::make_unique<Impl>()) {
-  const std::string file_name = PathText(file.filename());
+  const std::string file_name = PathToUtf8(file.filename());
   impl_->base_name = file_name.substr(0, file_name.find('.'));
   impl_->file = std::move(file);
 }
@@ -105,11 +106,11 @@ void DbfTable::Open(Access access) {
       std::error_code ec;
       const fs::path dir = t.file.parent_path();
       if (!dir.empty() && !fs::is_directory(dir, ec)) {
-        throw Error("No existe la carpeta " + PathText(dir) + ", donde debería estar la tabla " +
+        throw Error("No existe la carpeta " + PathToUtf8(dir) + ", donde debería estar la tabla " +
                     t.base_name);
       }
       throw Error("No existe la tabla " + t.base_name + " en la carpeta " +
-                  PathText(dir.empty() ? fs::path(".") : dir));
+                  PathToUtf8(dir.empty() ? fs::path(".") : dir));
     }
     case LockedFile::Status::kBusy:
       throw Error("No se puede abrir " + t.Label() + ": está abierta en otro programa");

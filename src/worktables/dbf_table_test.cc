@@ -1,3 +1,4 @@
+#include "base/utf8_path.h"
 #include "worktables/dbf_table.h"
 
 #include <gmock/gmock.h>
@@ -44,7 +45,7 @@ class DbfTableTest : public testing_util::TempDirTest {
     return values;
   }
 
-  std::string Dir() const { return PathText(dir_); }
+  std::string Dir() const { return PathToUtf8(dir_); }
 };
 
 TEST_F(DbfTableTest, WritesTheDbase3HeaderAndRecordByteForByte) {
@@ -302,7 +303,7 @@ TEST_F(DbfTableTest, MissingTablesDirectoriesAndFieldsAreNamed) {
               ::testing::ThrowsMessage<Error>(::testing::StrEq("No existe la tabla SOLUC en la carpeta " + Dir())));
   DbfTable no_dir(dir_ / "nada", "SOLUC");
   EXPECT_THAT([&] { no_dir.Open(); },
-              ::testing::ThrowsMessage<Error>(HasSubstr("No existe la carpeta " + PathText(dir_ / "nada"))));
+              ::testing::ThrowsMessage<Error>(HasSubstr("No existe la carpeta " + PathToUtf8(dir_ / "nada"))));
   DbfTable no_dir_create(dir_ / "nada", "SOLUC");
   EXPECT_THAT([&] { no_dir_create.Create({TextField("A", 1)}); },
               ::testing::ThrowsMessage<Error>(HasSubstr("No se pudo crear la tabla SOLUC")));

@@ -1,4 +1,5 @@
 #include "worktables/table_path.h"
+#include "base/utf8_path.h"
 
 #include <system_error>
 
@@ -11,13 +12,13 @@ namespace {
 
 // The entry of `dir` named `name` apart from ASCII letter case, or empty.
 fs::path FindIgnoringCase(const fs::path& dir, const fs::path& name) {
-  const std::string wanted = AsciiLower(PathText(name));
+  const std::string wanted = AsciiLower(PathToUtf8(name));
   fs::path best;
   std::error_code ec;
   for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end;
        it.increment(ec)) {
     const fs::path candidate = it->path().filename();
-    if (AsciiLower(PathText(candidate)) == wanted && (best.empty() || candidate < best)) {
+    if (AsciiLower(PathToUtf8(candidate)) == wanted && (best.empty() || candidate < best)) {
       best = candidate;
     }
   }
@@ -59,15 +60,6 @@ fs::path ResolveLetterCase(const fs::path& path) {
     resolved /= part;
   }
   return resolved;
-}
-
-std::string PathText(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-fs::path PathFromUtf8(std::string_view utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
 fs::path TablePath(const fs::path& dir, std::string_view name) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/utf8_path.h"
+
 namespace pasahorario::dbf {
 
 // `name` without a trailing ".DBF" in any letter case: "ASIGNOMT.DBF" and
@@ -17,11 +19,5 @@ std::string TableBaseName(std::string_view name);
 // (the first in name order when several do). Components that cannot be
 // found stay as written.
 std::filesystem::path ResolveLetterCase(const std::filesystem::path& path);
-
-// The path as UTF-8 text, for messages.
-std::string PathText(const std::filesystem::path& path);
-
-// A path from UTF-8 text.
-std::filesystem::path PathFromUtf8(std::string_view utf8);
 
 }  // namespace pasahorario::dbf

@@ -1,4 +1,5 @@
 #include "worktables/table_state.h"
+#include "base/utf8_path.h"
 
 #include "base/text.h"
 #include "worktables/field_value.h"
@@ -11,7 +12,7 @@ namespace {
 
 std::string DirectoryText(const fs::path& file) {
   const fs::path dir = file.parent_path();
-  return PathText(dir.empty() ? fs::path(".") : dir);
+  return PathToUtf8(dir.empty() ? fs::path(".") : dir);
 }
 
 // Trailing blanks and NULs, which fill a text field, removed.

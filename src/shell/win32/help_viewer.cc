@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "base/error.h"
-#include "shell/utf8_path.h"
+#include "base/utf8_path.h"
 
 namespace pasahorario {
 
