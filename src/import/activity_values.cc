@@ -38,13 +38,13 @@ ActivityValues ValoresActividad(const SolutionRow& row, const WorkTableIndex& in
 
   if (const std::string* depcentro = index.DepCentro(row.aula)) {
     values.x_depcentro = *depcentro;
-  } else {
+  } else if (!IsBlank(row.aula)) {  // an activity without a room is no mismatch
     tally.Add(UnmatchedKind::kAula, row.aula, weight);
   }
 
   if (const std::string* unidad = index.Unidad(row.codgrupo)) {
     values.x_unidad = *unidad;
-  } else {
+  } else if (!IsBlank(row.codgrupo)) {  // nor one without a group (a duty)
     tally.Add(UnmatchedKind::kCodGrupo, row.codgrupo, weight);
   }
 
