@@ -104,4 +104,11 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return i == a.size() && j == b.size();
 }
 
+std::string CaseFoldKey(std::string_view text) {
+  std::string key;
+  key.reserve(text.size());
+  for (size_t pos = 0; pos < text.size();) AppendUtf8(key, FoldCase(NextCodePoint(text, pos)));
+  return key;
+}
+
 }  // namespace pasahorario

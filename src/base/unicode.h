@@ -20,4 +20,9 @@ char32_t NextCodePoint(std::string_view utf8, size_t& pos);
 // accents (Á and á match; A and Á do not), Greek and Cyrillic.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
+// `text` with every letter in its small form, under the mapping of
+// EqualsIgnoringCase: texts equal without regard to case give the same key.
+// Invalid UTF-8 bytes become U+FFFD.
+std::string CaseFoldKey(std::string_view text);
+
 }  // namespace pasahorario

@@ -4,15 +4,9 @@
 #pragma once
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
+#include <unordered_set>
 
 namespace pasahorario {
-
-// `code` with every letter replaced by its small form, under the same
-// mapping as EqualsIgnoringCase: two codes that are equal without regard to
-// case give the same key. Invalid UTF-8 bytes become U+FFFD.
-std::string CaseFoldKey(std::string_view code);
 
 class CodeList {
  public:
@@ -23,8 +17,7 @@ class CodeList {
   void Add(std::string code);
 
  private:
-  // Folded key -> codes added under it, as written.
-  std::unordered_map<std::string, std::vector<std::string>> codes_;
+  std::unordered_set<std::string> keys_;  // CaseFoldKey of every code added
 };
 
 }  // namespace pasahorario
