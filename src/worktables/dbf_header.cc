@@ -121,26 +121,26 @@ std::variant<TableHeader, HeaderProblem> ReadHeader(std::string_view file) {
     std::string_view raw_name = d.substr(0, name_size);
     raw_name = raw_name.substr(0, raw_name.find('\0'));
     StoredField field;
-    field.spec.name = std::string(TrimmedText(page.Decode(raw_name)));
+    field.layout.name = std::string(TrimmedText(page.Decode(raw_name)));
     const size_t type_at = *flavor == Flavor::kLevel7 ? 32 : 11;
-    field.spec.type = d[type_at];
-    field.spec.width = static_cast<int>(Byte(d, type_at + (*flavor == Flavor::kLevel7 ? 1 : 5)));
-    field.spec.decimals = static_cast<int>(Byte(d, type_at + (*flavor == Flavor::kLevel7 ? 2 : 6)));
-    if (*flavor != Flavor::kLevel7 && field.spec.type == 'C') {
+    field.layout.type = d[type_at];
+    field.layout.width = static_cast<int>(Byte(d, type_at + (*flavor == Flavor::kLevel7 ? 1 : 5)));
+    field.layout.decimals = static_cast<int>(Byte(d, type_at + (*flavor == Flavor::kLevel7 ? 2 : 6)));
+    if (*flavor != Flavor::kLevel7 && field.layout.type == 'C') {
       // FoxPro and Clipper keep the high byte of a long text width there.
-      field.spec.width += field.spec.decimals * 256;
-      field.spec.decimals = 0;
+      field.layout.width += field.layout.decimals * 256;
+      field.layout.decimals = 0;
     }
-    const std::string label = "el campo " + field.spec.name;
-    if (field.spec.width == 0) return NotDbase(label + " tiene anchura 0");
-    const int binary_width = BinaryWidth(*flavor, field.spec.type);
-    if (binary_width != 0 && field.spec.width != binary_width) {
-      return NotDbase(label + " es de tipo " + std::string(1, field.spec.type) +
-                      " y tiene anchura " + std::to_string(field.spec.width) + " en lugar de " +
+    const std::string label = "el campo " + field.layout.name;
+    if (field.layout.width == 0) return NotDbase(label + " tiene anchura 0");
+    const int binary_width = BinaryWidth(*flavor, field.layout.type);
+    if (binary_width != 0 && field.layout.width != binary_width) {
+      return NotDbase(label + " es de tipo " + std::string(1, field.layout.type) +
+                      " y tiene anchura " + std::to_string(field.layout.width) + " en lugar de " +
                       std::to_string(binary_width));
     }
     field.offset = offset;
-    offset += field.spec.width;
+    offset += field.layout.width;
     header.fields.push_back(std::move(field));
   }
   if (header.fields.empty()) return NotDbase("no tiene campos");

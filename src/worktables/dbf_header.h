@@ -15,7 +15,7 @@ namespace pasahorario::dbf {
 enum class Flavor { kDbase, kLevel7, kVisualFoxPro };
 
 struct StoredField {
-  FieldSpec spec;
+  FieldSpec layout;
   int offset = 0;  // of the field's first byte in the record (byte 0 is the delete flag)
 };
 

@@ -321,7 +321,7 @@ TEST_F(DbfReadTest, RandomDamageGivesValuesOrErrors) {
     if (const auto* header = std::get_if<TableHeader>(&read)) {
       ASSERT_LE(static_cast<size_t>(header->header_length), bytes.size());
       for (const StoredField& f : header->fields) {
-        ASSERT_LE(f.offset + f.spec.width, header->record_length);
+        ASSERT_LE(f.offset + f.layout.width, header->record_length);
       }
       ASSERT_LE(header->header_length + uint64_t{RecordsHeld(*header, bytes.size())} *
                                             static_cast<uint64_t>(header->record_length),

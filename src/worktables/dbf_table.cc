@@ -21,12 +21,12 @@ namespace {
 std::string BlankRecord(const TableHeader& header) {
   std::string record(static_cast<size_t>(header.record_length), ' ');
   for (const StoredField& f : header.fields) {
-    const char t = f.spec.type;
+    const char t = f.layout.type;
     const bool binary = (header.flavor == Flavor::kLevel7 &&
                          (t == 'I' || t == '+' || t == 'O' || t == '@')) ||
                         (header.flavor == Flavor::kVisualFoxPro &&
                          (t == 'I' || t == 'B' || t == 'Y' || t == 'T'));
-    if (binary) record.replace(f.offset, f.spec.width, f.spec.width, '\0');
+    if (binary) record.replace(f.offset, f.layout.width, f.layout.width, '\0');
   }
   return record;
 }
@@ -151,7 +151,7 @@ void DbfTable::Open(Access access) {
   t.specs.clear();
   t.offsets.clear();
   for (StoredField& f : header.fields) {
-    t.specs.push_back(std::move(f.spec));
+    t.specs.push_back(std::move(f.layout));
     t.offsets.push_back(f.offset);
   }
   t.blank_record = BlankRecord(header);
