@@ -70,6 +70,7 @@ class InicioClaseDialog {
   HWND hwnd_ = nullptr;
   HWND button_ = nullptr;
   HWND entry_ = nullptr;
+  HWND last_focus_ = nullptr;
   HFONT font_ = nullptr;
   HFONT bold_font_ = nullptr;
   HBRUSH entry_brush_ = nullptr;
@@ -106,13 +107,13 @@ std::string InicioClaseDialog::Run(std::string_view entry) {
   dpi_ = DpiOf(owner_);
   const SIZE size =
       WindowSizeForClient(Scale(kClient.cx, dpi_), Scale(kClient.cy, dpi_), kStyle, kExStyle, dpi_);
-  // Centred on the work area of the owner's monitor.
+  // Centred on the screen (the owner's monitor).
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
   GetMonitorInfoW(MonitorFromWindow(owner_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-  const RECT& work = monitor.rcWork;
-  const int x = work.left + (work.right - work.left - size.cx) / 2;
-  const int y = work.top + (work.bottom - work.top - size.cy) / 2;
+  const RECT& screen = monitor.rcMonitor;
+  const int x = screen.left + (screen.right - screen.left - size.cx) / 2;
+  const int y = screen.top + (screen.bottom - screen.top - size.cy) / 2;
   CreateWindowExW(kExStyle, kClassName, kCaption, kStyle, x, y, size.cx, size.cy, owner_, nullptr,
                   instance_, this);
   if (!hwnd_) throw Error("No se pudo abrir la ventana \"Hora de Inicio de las Clases\"");
@@ -225,6 +226,15 @@ LRESULT InicioClaseDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(entry_brush_);
       }
       break;
+    case WM_ACTIVATE:
+      // Keeps the focused control across deactivation, as a dialog does.
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) last_focus_ = focus;
+      } else {
+        SetFocus(last_focus_ ? last_focus_ : button_);
+      }
+      return 0;
     case DM_GETDEFID:
       return MAKELRESULT(IDC_INICIO_BUTTON1, DC_HASDEFID);
     case WM_COMMAND:
