@@ -8,8 +8,9 @@
 //
 // describe prints one line per window, fields separated by tabs:
 //   window <hwnd> <client left> <top> <right> <bottom> <caption>
-//   child <id> <class> <enabled 0|1> <visible 0|1> <left> <top> <right> <bottom> <text>
-// with screen coordinates. Exit status 1 when no such window is showing.
+//   child <id> <class> <enabled 0|1> <visible 0|1> <icon 0|1> <left> <top> <right> <bottom> <text>
+// with screen coordinates; icon tells whether a static control shows an
+// icon (the message box's error icon). Exit status 1 when no such window is showing.
 #include <windows.h>
 
 #include <cstdio>
@@ -63,9 +64,13 @@ BOOL CALLBACK PrintChild(HWND hwnd, LPARAM) {
   GetClassNameW(hwnd, class_name, 256);
   RECT r{};
   GetWindowRect(hwnd, &r);
-  std::printf("child\t%d\t%s\t%d\t%d\t%ld\t%ld\t%ld\t%ld\t%s\n", GetDlgCtrlID(hwnd),
+  DWORD_PTR icon = 0;
+  if (lstrcmpiW(class_name, L"Static") == 0) {
+    SendMessageTimeoutW(hwnd, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
+  }
+  std::printf("child\t%d\t%s\t%d\t%d\t%d\t%ld\t%ld\t%ld\t%ld\t%s\n", GetDlgCtrlID(hwnd),
               Utf8(class_name).c_str(), IsWindowEnabled(hwnd) ? 1 : 0,
-              IsWindowVisible(hwnd) ? 1 : 0, r.left, r.top, r.right, r.bottom,
+              IsWindowVisible(hwnd) ? 1 : 0, icon ? 1 : 0, r.left, r.top, r.right, r.bottom,
               Utf8(TextOf(hwnd)).c_str());
   return TRUE;
 }

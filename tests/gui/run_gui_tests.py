@@ -15,6 +15,7 @@ import argparse
 import configparser
 import os
 import shutil
+import signal
 import sys
 import time
 import traceback
@@ -101,16 +102,18 @@ class Suite:
         exe = os.path.join(folder or self.program_dir, "Pasahorario.exe")
         return self.session.launch([exe, *params], cwd=self.drive)
 
-    def box_text(self):
+    def box(self):
         info = self.session.describe(BOX)
         check(info is not None, "no message box to read")
-        return " ".join(info["statics"])
+        return " ".join(info["statics"]), info["icon"]
 
-    def dismiss_box(self, expected):
-        """Waits for the Pasahorario box, checks its text, presses OK."""
+    def dismiss_box(self, expected, error=False):
+        """Waits for the Pasahorario box, checks its text and whether it is
+        the error box (error icon) or a plain message, presses OK."""
         xid = self.session.wait_window(BOX)
-        text = self.box_text()
+        text, icon = self.box()
         check(text == expected, f"message box says {text!r}, expected {expected!r}")
+        check(icon == error, f"{expected!r} shown {'with' if icon else 'without'} an icon")
         self.session.keys(xid, "Return")
         self.session.wait_gone(BOX)
 
@@ -164,9 +167,7 @@ class Suite:
         _, _, width, height = self.session.geometry(xid)
         check(width > 632 and height > 266 + 10, "stand-alone window has no frame and caption")
 
-        shot = os.path.join(self.artifacts, "main_window.png")
-        left, top, right, bottom = info["client"]
-        self.session.screenshot(shot, (left - 3, top - 25, right + 3, bottom + 3))
+        self.session.screenshot_window(os.path.join(self.artifacts, "main_window.png"), xid)
         client = os.path.join(self.work, "main_client.png")
         self.session.screenshot(client, info["client"])
         width, height, rgb = WineSession.pixels(client)
@@ -194,7 +195,7 @@ class Suite:
         dark = [colour(x, y) for x in range(25, 290) for y in range(24, 81)]
         check(sum(1 for p in dark if max(p) < 80) > 200, "no dark label text on Draw3D2")
 
-    def check_start_time_dialog(self):
+    def check_start_time_dialog(self, xid):
         info = self.session.describe(START_TIME)
         check(info is not None, "start-time dialog not readable")
         check(client_size(info) == (307, 106), f"dialog client area {client_size(info)}")
@@ -202,9 +203,7 @@ class Suite:
         check(relative(info, IDC_MEHORA0) == (227, 35, 44, 21), "MEHora0 misplaced")
         check(info["children"][IDC_INICIO_BUTTON1]["text"] == "Continuar", "button text")
         check(list(info["children"]) == [IDC_INICIO_BUTTON1, IDC_MEHORA0], "dialog tab order")
-        left, top, right, bottom = info["client"]
-        self.session.screenshot(os.path.join(self.artifacts, "inicio_clase.png"),
-                                (left - 3, top - 25, right + 3, bottom + 3))
+        self.session.screenshot_window(os.path.join(self.artifacts, "inicio_clase.png"), xid)
         client = os.path.join(self.work, "inicio_client.png")
         self.session.screenshot(client, info["client"])
         width, height, rgb = WineSession.pixels(client)
@@ -258,7 +257,7 @@ class Suite:
         self.choose_file(r"D:\XTEMP\delphos\centro")
         dialog = self.session.wait_window(START_TIME)
         info = self.expect_entry("08:00")
-        self.check_start_time_dialog()
+        self.check_start_time_dialog(dialog)
 
         # The masked entry: typing over a selection, emptying it, refusal on
         # leaving it incomplete, Escape back to the text it had on entry.
@@ -269,7 +268,7 @@ class Suite:
         self.session.keys(dialog, "Home", "shift+End", "BackSpace")
         self.expect_entry("__:__")
         self.session.keys(dialog, "Tab")
-        self.dismiss_box("Invalid input value.  Use escape key to abandon changes.")
+        self.dismiss_box("Invalid input value.  Use escape key to abandon changes.", error=True)
         check(self.session.is_showing(START_TIME), "the dialog closed on an incomplete entry")
         self.session.keys(dialog, "Escape")
         self.expect_entry("08:00")
@@ -300,9 +299,9 @@ class Suite:
         check(not info["children"][IDC_BEXPORTAR]["enabled"], "BExportar still enabled")
         check(not info["children"][IDC_BIMPORTAR]["enabled"], "BImportar still enabled")
         check(info["children"][IDC_BCLOSE]["enabled"], "Salir disabled")
-        left, top, right, bottom = info["client"]
-        self.session.screenshot(os.path.join(self.artifacts, "main_window_after_export.png"),
-                                (left - 3, top - 25, right + 3, bottom + 3))
+        self.session.screenshot_window(
+            os.path.join(self.artifacts, "main_window_after_export.png"),
+            self.session.wait_window(MAIN))
         self.session.click_control(info, IDC_BCLOSE)
         check(self.wait_exit(program) == 0, "exit code")
         check(not os.path.exists(self.ini), "stand-alone run wrote Tablerix.ini")
@@ -401,7 +400,7 @@ class Suite:
         if os.path.exists(self.ini):
             os.remove(self.ini)
         program = self.start_program("exportar", "0x1A2B")
-        self.dismiss_box("'$0x1A2B' is not a valid integer value.")
+        self.dismiss_box("'$0x1A2B' is not a valid integer value.", error=True)
         # Stand-alone with its frame, and the export still starts.
         xid = self.session.wait_window(MAIN)
         _, _, width, height = self.session.geometry(xid)
@@ -421,8 +420,9 @@ class Suite:
         xid = self.session.wait_window(MAIN)
         self.session.keys(xid, "F1")
         xid_box = self.session.wait_window(BOX)
-        text = self.box_text()
-        check(text.startswith("No se encuentra el archivo de ayuda DELPHOS.chm."), repr(text))
+        text, icon = self.box()
+        check(text.startswith("No se encuentra el archivo de ayuda DELPHOS.chm.") and icon,
+              repr(text))
         self.session.keys(xid_box, "Return")
         self.session.wait_gone(BOX)
         info = self.session.describe(MAIN)
@@ -442,8 +442,8 @@ class Suite:
 
     def run(self, only):
         failures = 0
-        self.prepare()
         try:
+            self.prepare()
             for case in self.CASES:
                 name = case.__name__[len("case_"):]
                 if only and name not in only:
@@ -454,20 +454,30 @@ class Suite:
                     print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
                 except Exception:
                     failures += 1
-                    print(f"FAIL {name} ({time.monotonic() - started:.1f} s)", flush=True)
-                    traceback.print_exc()
-                    try:
-                        self.session.screenshot(os.path.join(self.artifacts, f"fallo_{name}.png"))
-                    except Exception:
-                        pass
-                finally:
-                    self.session.kill_wine()  # a clean start for the next case
+                    self.report_failure(name, time.monotonic() - started)
+                    # A clean start for the next case.
+                    self.session.kill_wine()
+                    self.session.start_wine()
         finally:
             self.session.stop()
         return failures
 
+    def report_failure(self, name, seconds):
+        print(f"FAIL {name} ({seconds:.1f} s)", flush=True)
+        traceback.print_exc()
+        try:
+            print("showing:", self.session.showing(), flush=True)
+            self.session.screenshot(os.path.join(self.artifacts, f"fallo_{name}.png"))
+            with open(os.path.join(self.work, "wine.log")) as log:
+                print("wine.log (end):", "".join(log.readlines()[-20:]), flush=True)
+        except Exception:
+            pass
+
 
 def main():
+    # A test runner's time limit ends the run through SIGTERM: the finally
+    # blocks still stop Wine and the X server.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     for name in ("program", "help-file", "host", "probe", "example", "work", "artifacts"):
         parser.add_argument("--" + name, required=True)

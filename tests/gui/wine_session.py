@@ -48,7 +48,9 @@ class WineSession:
             return
         shutil.rmtree(self.template, ignore_errors=True)
         env = dict(self.env, WINEPREFIX=self.template)
-        subprocess.run([self.wine, "wineboot", "-i"], env=env, capture_output=True, timeout=120)
+        quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL,
+                 "stderr": subprocess.DEVNULL}
+        subprocess.run([self.wine, "wineboot", "-i"], env=env, timeout=180, **quiet)
         fonts = os.path.join(self.template, "drive_c", "windows", "Fonts")
         os.makedirs(fonts, exist_ok=True)
         for name in os.listdir("/usr/share/wine/fonts"):
@@ -56,8 +58,8 @@ class WineSession:
                 shutil.copy(os.path.join("/usr/share/wine/fonts", name), fonts)
         # Without a window manager: no stall on every hide and close.
         subprocess.run([self.wine, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
-                        "/d", "N", "/f"], env=env, capture_output=True, timeout=60)
-        subprocess.run([self.wineserver, "-w"], env=env, timeout=60)
+                        "/d", "N", "/f"], env=env, timeout=60, **quiet)
+        subprocess.run([self.wineserver, "-w"], env=env, timeout=60, **quiet)
         open(os.path.join(self.template, ".ready"), "w").close()
 
     def start(self, drives):
@@ -81,6 +83,16 @@ class WineSession:
         if not display:
             raise GuiError("Xvfb did not start")
         self.env["DISPLAY"] = ":" + display
+        self.start_wine()
+
+    def start_wine(self):
+        """A wineserver that stays between programs, with Wine's own
+        services started once, so that each program starts quickly."""
+        # The server puts itself in the background; it must not hold our pipes.
+        subprocess.run([self.wineserver, "-p"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        subprocess.run([self.wine, "cmd", "/c", "exit"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
 
     def kill_wine(self):
         """Ends every Windows process of the session."""
@@ -108,28 +120,35 @@ class WineSession:
 
     def launch(self, args, cwd, capture=False):
         """Starts a Windows program (its path as a Unix path) in `cwd`; Wine
-        makes the Windows current directory from it."""
-        return subprocess.Popen([self.wine] + args, cwd=cwd, env=self.env, text=True,
-                                stdout=subprocess.PIPE if capture else subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+        makes the Windows current directory from it. Its error output goes
+        to wine.log in the work folder."""
+        with open(os.path.join(self.work, "wine.log"), "a") as log:
+            log.write(f"--- {time.strftime('%H:%M:%S')} {' '.join(args)}\n")
+            log.flush()
+            return subprocess.Popen([self.wine] + args, cwd=cwd, env=self.env, text=True,
+                                    stdout=subprocess.PIPE if capture else subprocess.DEVNULL,
+                                    stderr=log)
 
     def describe(self, caption):
         """The showing top-level window named `caption` and its children, or
-        None: {'client': (l, t, r, b), 'children': {id: {...}}, 'statics': [...]}."""
+        None: {'client': (l, t, r, b), 'children': {id: {...}}, 'statics': [texts],
+        'icon': whether any static shows an icon}."""
         out = subprocess.run([self.wine, self.probe_exe, "describe", caption], env=self.env,
                              capture_output=True, text=True, timeout=30)
         if out.returncode != 0:
             return None
-        info = {"children": {}, "statics": []}
+        info = {"children": {}, "statics": [], "icon": False}
         for line in out.stdout.splitlines():
             parts = line.split("\t")
             if parts[0] == "window":
                 info["client"] = tuple(int(v) for v in parts[2:6])
             elif parts[0] == "child":
                 child = {"id": int(parts[1]), "class": parts[2], "enabled": parts[3] == "1",
-                         "visible": parts[4] == "1", "rect": tuple(int(v) for v in parts[5:9]),
-                         "text": parts[9] if len(parts) > 9 else ""}
+                         "visible": parts[4] == "1", "icon": parts[5] == "1",
+                         "rect": tuple(int(v) for v in parts[6:10]),
+                         "text": parts[10] if len(parts) > 10 else ""}
                 info["children"][child["id"]] = child
+                info["icon"] = info["icon"] or child["icon"]
                 if child["class"].lower() == "static" and child["text"]:
                     info["statics"].append(child["text"])
         return info
@@ -172,6 +191,17 @@ class WineSession:
                 return found[0]
             time.sleep(POLL)
         raise GuiError(f"'{caption}' was not shown again within {timeout:.0f} s")
+
+    def showing(self):
+        """Captions of the visible top-level windows, for failure reports."""
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."], env=self.env,
+                             capture_output=True, text=True, timeout=30)
+        names = []
+        for xid in out.stdout.split():
+            name = subprocess.run(["xdotool", "getwindowname", xid], env=self.env,
+                                  capture_output=True, text=True, timeout=30).stdout.strip()
+            names.append(name)
+        return names
 
     def is_showing(self, caption):
         return bool(self._search(caption))
@@ -218,6 +248,11 @@ class WineSession:
             os.remove(full)
         else:
             os.replace(full, path)
+
+    def screenshot_window(self, path, xid):
+        """A top-level window with the frame Wine draws for it."""
+        x, y, width, height = self.geometry(xid)
+        self.screenshot(path, (x, y, x + width, y + height))
 
     @staticmethod
     def pixels(png):
