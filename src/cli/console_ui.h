@@ -32,6 +32,8 @@ class ConsoleUi : public Ui {
   std::optional<std::string> ChooseXmlFile() override;
   void ShowMessage(std::string_view text) override;
   void ShowError(std::string_view text) override;
+  // Nothing here: the console prints the report after its summary lines.
+  void ShowReport(const Report&) override {}
   // The option's time; else, on a terminal, asks until a time of the form
   // HH:MM or H:MM is typed (an empty answer keeps `entry`); else "08:00".
   // Throws Error when the terminal's input ends.

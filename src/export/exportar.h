@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/report.h"
 #include "delphos/xml_document.h"
 
 namespace pasahorario {
@@ -17,6 +18,7 @@ struct ExportSummary {
   };
   std::vector<Table> tables;                 // in the converters' order
   std::vector<std::string> absent_sections;  // sections not in the document
+  Report report;                             // what was cut, replaced, duplicated or skipped
 };
 
 // Shows the start-time dialog with the given entry text and returns the

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/report.h"
 #include "delphos/xml_document.h"
 
 namespace pasahorario {
@@ -31,6 +32,9 @@ struct ImportSummary {
   };
   // By kind in the order of the labels above, then by code.
   std::vector<Unmatched> unmatched;
+  // Every finding of the run: the unmatched values above, teacher codes of
+  // SOLUC that are in no PROFT row, and remarks on the solution table.
+  Report report;
 };
 
 // Replaces SALIDAS of `doc` (loaded from `chosen_file`) by the teacher and

@@ -25,7 +25,7 @@ class ScriptedUi : public Ui {
   TMForm* form = nullptr;
 
   // Every call, in order: "ChooseXmlFile", "ShowMessage: <text>",
-  // "ShowError: <text>", "AskStartTime: <entry>", "SetBusy: 1",
+  // "ShowError: <text>", "ShowReport: <summary>", "AskStartTime: <entry>", "SetBusy: 1",
   // "DisableDirectionButtons", "CloseMainWindow", "EmbedIn: <handle>",
   // "RemoveFrame", "ShowHelpContents".
   std::vector<std::string> calls;
@@ -46,6 +46,9 @@ class ScriptedUi : public Ui {
   }
   void ShowMessage(std::string_view text) override {
     calls.push_back("ShowMessage: " + std::string(text));
+  }
+  void ShowReport(const Report& report) override {
+    calls.push_back("ShowReport: " + report.Summary());
   }
   void ShowError(std::string_view text) override {
     calls.push_back("ShowError: " + std::string(text));

@@ -96,11 +96,12 @@ void TMForm::LoadDocument() {
       delphos::XmlDocument::Load(PathFromUtf8(fichero_xml_)));
 }
 
-void TMForm::Finish() {
+void TMForm::Finish(const Report& report) {
   ui_.SetBusy(false);
   estado_transformado_ = 1;
   last_outcome_ = CommandOutcome::kCompleted;
   ui_.ShowMessage(kProcesoFinalizado);
+  if (!report.empty()) ui_.ShowReport(report);
   ui_.DisableDirectionButtons();
   if (hosted()) ui_.CloseMainWindow();
 }
@@ -116,7 +117,7 @@ void TMForm::BExportarClick() {
         ExportarTodo(*documento_xml_, exchange_dir(),
                      [this](const std::string& entry) { return ui_.AskStartTime(entry); });
     last_export_ = std::move(summary);
-    Finish();
+    Finish(last_export_->report);
   });
 }
 
@@ -128,7 +129,7 @@ void TMForm::BImportarClick() {
     ui_.SetBusy(true);
     LoadDocument();
     last_import_ = Importar(*documento_xml_, PathFromUtf8(fichero_xml_), exchange_dir());
-    Finish();
+    Finish(last_import_->report);
   });
 }
 

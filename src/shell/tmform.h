@@ -93,8 +93,9 @@ class TMForm {
   // Replaces DocumentoXML by FicheroXML freshly loaded.
   void LoadDocument();
   // The end of a completed command: normal cursor, status 1, the message,
-  // the buttons, and in hosted mode the close.
-  void Finish();
+  // the report when it holds findings, the buttons, and in hosted mode the
+  // close.
+  void Finish(const Report& report);
 
   Ui& ui_;
   TMFormOptions options_;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/report.h"
+
 namespace pasahorario {
 
 class Ui {
@@ -20,6 +22,11 @@ class Ui {
   // A message box with `text`, an OK button, no icon, caption Pasahorario.
   // Returns when the user has dismissed it.
   virtual void ShowMessage(std::string_view text) = 0;
+
+  // After "Proceso finalizado", when the command's report holds findings:
+  // shows them (the report dialog, owned by the host's window when hosted).
+  // Returns when the user has closed it.
+  virtual void ShowReport(const Report& report) = 0;
 
   // The standard error box; `text` already ends as the box shows it.
   virtual void ShowError(std::string_view text) = 0;

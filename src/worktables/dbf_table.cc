@@ -198,6 +198,8 @@ std::string DbfTable::name() const { return impl_->base_name; }
 const fs::path& DbfTable::path() const { return impl_->file; }
 const std::vector<FieldSpec>& DbfTable::fields() const { return impl_->specs; }
 
+std::optional<std::string> DbfTable::code_page_assumption() const { return std::nullopt; }
+
 int DbfTable::FieldIndex(std::string_view name) const {
   const Impl& t = *impl_;
   t.RequireOpen();

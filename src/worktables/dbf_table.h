@@ -93,6 +93,11 @@ class DbfTable {
   std::string name() const;                        // "ASIGNOMT", for messages
   const std::filesystem::path& path() const;
   const std::vector<FieldSpec>& fields() const;    // empty while closed
+  // While open, when the header declares no code page: a Spanish sentence
+  // saying which one the text is read in and why ("no declara página de
+  // códigos; se lee como UTF-8 por el archivo SOLUC.CPG"). Nothing when the
+  // header declares one, or while closed.
+  std::optional<std::string> code_page_assumption() const;
 
   // Index of the field `name` (compared without regard to ASCII case).
   // Throws Error naming the field and the table when there is none.

@@ -40,6 +40,7 @@ class MainWindow : public Ui {
   std::optional<std::string> ChooseXmlFile() override;
   void ShowMessage(std::string_view text) override;
   void ShowError(std::string_view text) override;
+  void ShowReport(const Report& report) override;
   std::string AskStartTime(std::string_view entry) override;
   void SetBusy(bool busy) override;
   void DisableDirectionButtons() override;

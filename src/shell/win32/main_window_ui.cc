@@ -52,6 +52,12 @@ void MainWindow::ShowMessage(std::string_view text) {
   MessageBoxW(Owner(), Wide(text).c_str(), kTitle, MB_OK);
 }
 
+void MainWindow::ShowReport(const Report& report) {
+  std::string text = report.Summary();
+  for (const std::string& line : report.Lines()) text += "\n" + line;
+  ShowMessage(text);
+}
+
 void MainWindow::ShowError(std::string_view text) {
   MessageBoxW(Owner(), Wide(text).c_str(), kTitle, MB_OK | MB_ICONERROR);
 }

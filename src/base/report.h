@@ -1,0 +1,49 @@
+// What a command changed, dropped or could not match, kept beside its result
+// so that the person at the window sees it: a list of findings in the order
+// they were made. Each finding is one line a school's administrator can act on.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace pasahorario {
+
+enum class FindingKind {
+  kCut,              // a value cut to its field's width
+  kCutCollision,     // records that became equal in a key after a cut
+  kReplaced,         // a character the table's code page cannot hold
+  kDuplicateKey,     // a key the import relies on, in more than one record
+  kSkipped,          // records a converter leaves out by its rules
+  kUnmatched,        // a value of the solution with no match in the work tables
+  kUnknownTeacher,   // a teacher code of the solution that is in no PROFT row
+  kNoActivity,       // a solution table without any activity row
+  kOldSolution,      // a solution older than the tables of the last export
+  kCodePageAssumed,  // text decoded in a code page the table does not declare
+};
+
+struct Finding {
+  FindingKind kind = FindingKind::kCut;
+  std::string where;  // the table or section: "PROFT", "PROFESORES"
+  int record = 0;     // 1-based record or row number; 0 when it is not one record
+  std::string value;  // the value concerned, whole (before any cut)
+  std::string text;   // the Spanish sentence shown to the user
+  friend bool operator==(const Finding&, const Finding&) = default;
+};
+
+class Report {
+ public:
+  void Add(Finding finding) { findings_.push_back(std::move(finding)); }
+  bool empty() const { return findings_.empty(); }
+  const std::vector<Finding>& findings() const { return findings_; }
+
+  // One line per finding: "<where>, registro <record>: <text>", the place
+  // left out when there is none.
+  std::vector<std::string> Lines() const;
+  // A short line for the top of a dialog: "3 avisos: 2 valores recortados,
+  // 1 clave repetida".
+  std::string Summary() const;
+
+ private:
+  std::vector<Finding> findings_;
+};
+
+}  // namespace pasahorario
