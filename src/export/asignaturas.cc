@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "delphos/reading.h"
+#include "export/table_writer.h"
 #include "worktables/dbf_table.h"
 
 namespace pasahorario {
@@ -60,29 +61,33 @@ std::string SesionesDeHoras(double horas) {
 }  // namespace
 
 int ExportarAsignaturas(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
-                        const std::filesystem::path& asignomt_file) {
-  DbfTable table(table_file);
-  table.Create({dbf::TextField("CASIG", 10), dbf::TextField("CPROF", 10),
-                dbf::TextField("CGRUP", 10), dbf::TextField("CAULA", 10),
-                dbf::TextField("TURNO", 1), dbf::TextField("NIVEL", 5), dbf::TextField("CURSO", 3),
-                dbf::TextField("GRUPO", 2), dbf::FloatField("HORAS"),
-                dbf::TextField("SESIONES", 20), dbf::TextField("NCONEX", 4),
-                dbf::TextField("MATERIA", 12), dbf::TextField("CTAREA", 10)});
-  table.Open();
-  const int casig = table.FieldIndex("CASIG"), cgrup = table.FieldIndex("CGRUP"),
-            caula = table.FieldIndex("CAULA"), turno = table.FieldIndex("TURNO"),
-            nivel = table.FieldIndex("NIVEL"), curso = table.FieldIndex("CURSO"),
-            grupo = table.FieldIndex("GRUPO"), horas = table.FieldIndex("HORAS"),
-            sesiones = table.FieldIndex("SESIONES"), materia = table.FieldIndex("MATERIA"),
-            ctarea = table.FieldIndex("CTAREA");
+                        const std::filesystem::path& asignomt_file, Report& report) {
+  DbfTable new_table(table_file);
+  new_table.Create({dbf::TextField("CASIG", 10), dbf::TextField("CPROF", 10),
+                    dbf::TextField("CGRUP", 10), dbf::TextField("CAULA", 10),
+                    dbf::TextField("TURNO", 1), dbf::TextField("NIVEL", 5),
+                    dbf::TextField("CURSO", 3), dbf::TextField("GRUPO", 2),
+                    dbf::FloatField("HORAS"), dbf::TextField("SESIONES", 20),
+                    dbf::TextField("NCONEX", 4), dbf::TextField("MATERIA", 12),
+                    dbf::TextField("CTAREA", 10)});
+  new_table.Open();
+  TableWriter table(std::move(new_table), "ASIGT", "ASIGNATURAS", report);
+  const int casig = table.Field("CASIG"), cgrup = table.Field("CGRUP"),
+            caula = table.Field("CAULA"), turno = table.Field("TURNO"),
+            nivel = table.Field("NIVEL"), curso = table.Field("CURSO"),
+            grupo = table.Field("GRUPO"), horas = table.Field("HORAS"),
+            sesiones = table.Field("SESIONES"), materia = table.Field("MATERIA"),
+            ctarea = table.Field("CTAREA");
   TaskIndex tasks(asignomt_file);
 
   const std::vector<delphos::XmlNode> records = delphos::SectionRecords(doc, "ASIGNATURAS");
-  int rows = 0;
   for (size_t i = 0; i < records.size(); ++i) {
     const delphos::RecordValues values(records[i]);
-    if (values.count() <= 1) continue;
-    table.Append();
+    if (values.count() <= 1) {
+      table.Skip(static_cast<int>(i + 1), "menos de dos valores");
+      continue;
+    }
+    table.Append(static_cast<int>(i + 1));
     table.SetText(casig, values.At(0));
     table.SetText(cgrup, values.At(1));
     table.SetText(caula, values.At(2));
@@ -109,10 +114,8 @@ int ExportarAsignaturas(const delphos::XmlDocument& doc, const std::filesystem::
     table.SetText(ctarea, subject.starts_with('G') ? std::string_view(tasks.Lookup(subject))
                                                    : std::string_view("LE"));
     table.Post();
-    ++rows;
   }
-  table.Close();
-  return rows;
+  return table.Close();
 }
 
 }  // namespace pasahorario

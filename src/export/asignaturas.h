@@ -7,6 +7,8 @@
 
 namespace pasahorario {
 
+class Report;
+
 // Writes ASIGT at `table_file` with the fields CASIG, CPROF, CGRUP, CAULA,
 // TURNO, NIVEL, CURSO, GRUPO, HORAS, SESIONES, NCONEX, MATERIA, CTAREA, one
 // row per record element with at least two value elements, in document
@@ -18,8 +20,9 @@ namespace pasahorario {
 // (the subject table just written) whose MATERIA is that code, or else the
 // code itself. Throws Error when minutes are not a whole number (naming the
 // text, the section and the record's place from 1) or when a table cannot
-// be written or read.
+// be written or read. Adds to `report` the values cut or with characters
+// replaced and the records left out (see TableWriter).
 int ExportarAsignaturas(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
-                        const std::filesystem::path& asignomt_file);
+                        const std::filesystem::path& asignomt_file, Report& report);
 
 }  // namespace pasahorario

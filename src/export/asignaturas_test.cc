@@ -5,6 +5,7 @@
 
 #include "base/error.h"
 #include "export/catalogos.h"
+#include "base/report.h"
 #include "export/export_test_support.h"
 
 namespace pasahorario {
@@ -16,8 +17,8 @@ class AsignaturasTest : public ExchangeDirTest {
  protected:
   // Writes ASIGNOMT from the document's MATERIAS, then ASIGT; returns ASIGT.
   TableContents Convert(const delphos::XmlDocument& doc, int expected_rows) {
-    ExportarMaterias(doc, asignomt_);
-    EXPECT_EQ(ExportarAsignaturas(doc, asigt_, asignomt_), expected_rows);
+    ExportarMaterias(doc, asignomt_, report_);
+    EXPECT_EQ(ExportarAsignaturas(doc, asigt_, asignomt_, report_), expected_rows);
     return ReadTable(asigt_);
   }
   // An assignment of subject `materia` lasting `minutes`.
@@ -30,6 +31,7 @@ class AsignaturasTest : public ExchangeDirTest {
     asigt_ = dir_ / "ASIGT.DBF";
   }
   fs::path asignomt_, asigt_;
+  Report report_;
 };
 
 TEST_F(AsignaturasTest, WritesEveryValueInItsField) {
@@ -122,9 +124,9 @@ TEST_F(AsignaturasTest, TaskLookupComparesWithLetterCase) {
 TEST_F(AsignaturasTest, BadMinutesNameTheTextAndTheRecord) {
   const delphos::XmlDocument doc = Export({Section(
       "ASIGNATURAS", {Assignment("60"), Rec({"solo"}), Assignment("9O"), Assignment("60")})});
-  ExportarMaterias(doc, asignomt_);
+  ExportarMaterias(doc, asignomt_, report_);
   try {
-    ExportarAsignaturas(doc, asigt_, asignomt_);
+    ExportarAsignaturas(doc, asigt_, asignomt_, report_);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "'9O' is not a valid integer value\nSección ASIGNATURAS, registro 3");

@@ -7,6 +7,10 @@
 // elements, in document order, and returns the number of rows written.
 // Values a record lacks read as empty. Throws Error when the table cannot
 // be written; the file may then be left part-written.
+//
+// Each adds to `report` what the table does not keep as given (see
+// TableWriter): values cut or with characters replaced, records left out
+// (per reason), and a repeated table code (ABREV, or COD in ASIGNOMT).
 #pragma once
 #include <filesystem>
 
@@ -14,22 +18,29 @@
 
 namespace pasahorario {
 
+class Report;
+
 // Section MATERIAS into ASIGNOMT: COD, CODLARGO, NOMBRE, MATERIA, ESTAREA.
 // A record whose code (position 1) equals, without regard to letter case,
-// the code of a row already written gives no row.
-int ExportarMaterias(const delphos::XmlDocument& doc, const std::filesystem::path& table_file);
+// the code of a row already written gives no row; the report names such a
+// code with every record that has it.
+int ExportarMaterias(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
+                     Report& report);
 
 // Section PROFESORES into PROFT: ABREV, NOMBRE, DEPART, DNI, X_EMPLEADO,
 // F_TOMAPOS, EMAIL (DEPART, DNI and EMAIL left empty).
-int ExportarProfesores(const delphos::XmlDocument& doc, const std::filesystem::path& table_file);
+int ExportarProfesores(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
+                       Report& report);
 
 // Section AULAS into AULAT: ABREV (the DELPHOS code when the room has no
 // code of its own), NOMBRE, EDIFICIO, MAXALUM (empty), DEPCENTRO.
-int ExportarAulas(const delphos::XmlDocument& doc, const std::filesystem::path& table_file);
+int ExportarAulas(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
+                  Report& report);
 
 // Section GRUPOS into GRUPOST: ABREV, TURNO, NIVEL ("NIV" when empty),
 // CURSO, GRUPO, UNIDAD, DESCRIP (shift, level, course and group joined by
 // blanks), MARCO ("0").
-int ExportarGrupos(const delphos::XmlDocument& doc, const std::filesystem::path& table_file);
+int ExportarGrupos(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
+                   Report& report);
 
 }  // namespace pasahorario

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "base/report.h"
 #include "export/export_test_support.h"
 
 namespace pasahorario {
@@ -10,11 +11,14 @@ namespace {
 using namespace testing_support;
 using ::testing::ElementsAre;
 
-class CatalogosTest : public ExchangeDirTest {};
+class CatalogosTest : public ExchangeDirTest {
+ protected:
+  Report report_;
+};
 
 TEST_F(CatalogosTest, EachTableHasItsLayoutAlsoWithoutItsSection) {
   struct Case {
-    int (*convert)(const delphos::XmlDocument&, const fs::path&);
+    int (*convert)(const delphos::XmlDocument&, const fs::path&, Report&);
     std::vector<std::string> layout;
   };
   const Case cases[] = {
@@ -33,7 +37,7 @@ TEST_F(CatalogosTest, EachTableHasItsLayoutAlsoWithoutItsSection) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.layout[0] + " ... " + c.layout.back());
     const fs::path file = dir_ / "T.DBF";
-    EXPECT_EQ(c.convert(doc, file), 0);
+    EXPECT_EQ(c.convert(doc, file, report_), 0);
     const TableContents table = ReadTable(file);
     EXPECT_EQ(Layout(table.fields), c.layout);
     EXPECT_TRUE(table.rows.empty());
@@ -54,7 +58,7 @@ TEST_F(CatalogosTest, MateriasKeepsTheFirstSubjectOfEachCodeWhateverItsCase) {
                             Rec({"370006", ""}),         // empty code again: dropped
                             Rec({"370007", "FIS"})})});  // the missing values read as empty
   const fs::path file = dir_ / "ASIGNOMT.DBF";
-  EXPECT_EQ(ExportarMaterias(doc, file), 6);
+  EXPECT_EQ(ExportarMaterias(doc, file, report_), 6);
   const TableContents t = ReadTable(file);
   EXPECT_THAT(t.Column("COD"), ElementsAre("ÁLG", "Tut", "ALG", "MUS", "", "FIS"));
   EXPECT_THAT(t.Column("CODLARGO"),
@@ -73,7 +77,7 @@ TEST_F(CatalogosTest, ProfesoresKeepsEveryTeacherAndLeavesTheUnusedFieldsEmpty) 
                                      Rec({"E100", "01/09/2020", "García Pérez, Ana", "AGP"}),
                                      Rec({"E200"}), Rec({"E300", "", "Sin código"})})});
   const fs::path file = dir_ / "PROFT.DBF";
-  EXPECT_EQ(ExportarProfesores(doc, file), 3);
+  EXPECT_EQ(ExportarProfesores(doc, file, report_), 3);
   const TableContents t = ReadTable(file);
   EXPECT_THAT(t.Column("ABREV"), ElementsAre("AGP", "AGP", ""));
   EXPECT_THAT(t.Column("NOMBRE"),
@@ -90,7 +94,7 @@ TEST_F(CatalogosTest, AulasFallsBackToTheDelphosCodeAndCutsTheBuilding) {
       "AULAS", {Rec({"D1", "A101", "Aula 101", "Norte"}), Rec({"D2", "   ", "Laboratorio", "S"}),
                 Rec({"D3", "", "Gimnasio"}), Rec({"D4"})})});
   const fs::path file = dir_ / "AULAT.DBF";
-  EXPECT_EQ(ExportarAulas(doc, file), 3);
+  EXPECT_EQ(ExportarAulas(doc, file, report_), 3);
   const TableContents t = ReadTable(file);
   EXPECT_THAT(t.Column("ABREV"), ElementsAre("A101", "D2", "D3"));
   EXPECT_THAT(t.Column("NOMBRE"), ElementsAre("Aula 101", "Laboratorio", "Gimnasio"));
@@ -107,7 +111,7 @@ TEST_F(CatalogosTest, GruposDefaultsTheLevelAndJoinsTheDescription) {
        Section("AULAS", {}),
        Section("GRUPOS", {Rec({"U3", "BACH", "", "BAC", "", ""}), Rec({"U4", "X"}), Rec({"U5"})})});
   const fs::path file = dir_ / "GRUPOST.DBF";
-  EXPECT_EQ(ExportarGrupos(doc, file), 4);
+  EXPECT_EQ(ExportarGrupos(doc, file, report_), 4);
   const TableContents t = ReadTable(file);
   EXPECT_THAT(t.Column("ABREV"), ElementsAre("1A", "2B", "BACH", "X"));
   EXPECT_THAT(t.Column("TURNO"), ElementsAre("M", "T", "", ""));
@@ -124,7 +128,7 @@ TEST_F(CatalogosTest, LongTextIsCutToTheFieldWidth) {
   const delphos::XmlDocument doc = Export({Section(
       "MATERIAS", {Rec({"MATERIA-DE-DOCE+", "CODIGO-LARGO", "X", std::string(90, 'n')})})});
   const fs::path file = dir_ / "ASIGNOMT.DBF";
-  ExportarMaterias(doc, file);
+  ExportarMaterias(doc, file, report_);
   const TableContents t = ReadTable(file);
   EXPECT_THAT(t.Column("COD"), ElementsAre("CODIGO-LAR"));
   EXPECT_THAT(t.Column("MATERIA"), ElementsAre("MATERIA-DE-D"));

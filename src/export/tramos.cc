@@ -9,6 +9,7 @@
 #include "base/unicode.h"
 #include "delphos/reading.h"
 #include "export/hora_inicio.h"
+#include "export/table_writer.h"
 #include "export/time_text.h"
 #include "worktables/dbf_table.h"
 
@@ -79,7 +80,7 @@ std::map<int32_t, std::string> StartTimes(const std::map<int32_t, MondaySlot>& m
 }  // namespace
 
 int ExportarTramos(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
-                   const AskStartTimeFn& ask_start_time) {
+                   const AskStartTimeFn& ask_start_time, Report& report) {
   dbf::DbfTable table(table_file);
   table.Create(
       {dbf::TextField("DIHO", 10), dbf::TextField("CODDIHO", 10), dbf::TextField("DIA", 20),
@@ -106,11 +107,12 @@ int ExportarTramos(const delphos::XmlDocument& doc, const std::filesystem::path&
 
   // Second pass: one row per record, its values taken by `dato` name.
   table.Open();
-  const int diho = table.FieldIndex("DIHO"), coddiho = table.FieldIndex("CODDIHO"),
-            dia = table.FieldIndex("DIA"), hora = table.FieldIndex("HORA"),
-            textohor = table.FieldIndex("TEXTOHOR"), horadesde = table.FieldIndex("HORADESDE"),
-            horahasta = table.FieldIndex("HORAHASTA"), minutos = table.FieldIndex("MINUTOS"),
-            marco = table.FieldIndex("MARCO");
+  TableWriter out(std::move(table), "DIASHORAST", "TRAMOS", report);
+  const int diho = out.Field("DIHO"), coddiho = out.Field("CODDIHO"), dia = out.Field("DIA"),
+            hora = out.Field("HORA"), textohor = out.Field("TEXTOHOR"),
+            horadesde = out.Field("HORADESDE"), horahasta = out.Field("HORAHASTA"),
+            minutos = out.Field("MINUTOS"), marco = out.Field("MARCO");
+  out.WatchKey(diho, "código de tramo");
   for (size_t i = 0; i < records.size(); ++i) {
     const delphos::RecordValues values(records[i]);
     std::string code, delphos_code, length;
@@ -133,20 +135,19 @@ int ExportarTramos(const delphos::XmlDocument& doc, const std::filesystem::path&
     } catch (const Error& e) {
       throw WithContext(e, Place(i, code));
     }
-    table.Append();
-    table.SetText(diho, slot.day + slot.number);
-    table.SetText(dia, slot.day);
-    table.SetText(hora, slot.number);
-    table.SetText(coddiho, delphos_code);
-    table.SetText(textohor, slot.number + "-" + start + "-" + end);
-    table.SetText(horadesde, start);
-    table.SetText(horahasta, end);
-    table.SetText(minutos, length);
-    table.SetText(marco, "0");
-    table.Post();
+    out.Append(static_cast<int>(i + 1));
+    out.SetText(diho, slot.day + slot.number);
+    out.SetText(dia, slot.day);
+    out.SetText(hora, slot.number);
+    out.SetText(coddiho, delphos_code);
+    out.SetText(textohor, slot.number + "-" + start + "-" + end);
+    out.SetText(horadesde, start);
+    out.SetText(horahasta, end);
+    out.SetText(minutos, length);
+    out.SetText(marco, "0");
+    out.Post();
   }
-  table.Close();
-  return static_cast<int>(records.size());
+  return out.Close();
 }
 
 }  // namespace pasahorario

@@ -9,6 +9,8 @@
 
 namespace pasahorario {
 
+class Report;
+
 // Creates DIASHORAST at `table_file` (fields DIHO, CODDIHO, DIA, TEXTODIA,
 // HORA, TEXTOHOR, HORADESDE, HORAHASTA, MINUTOS, MARCO, MARCOXML), then asks
 // for the first class start time through PedirHoraInicio(`ask_start_time`),
@@ -26,7 +28,10 @@ namespace pasahorario {
 // number, which covers a slot that Monday lacks (slot 0 or below included)
 // and a Monday slot k without a Monday slot k - 1: the integer conversion's
 // text, then the section, the record's place from 1 and its slot code.
+//
+// Adds to `report` the values cut or with characters replaced, and every
+// DIHO shared by several rows (see TableWriter).
 int ExportarTramos(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
-                   const AskStartTimeFn& ask_start_time);
+                   const AskStartTimeFn& ask_start_time, Report& report);
 
 }  // namespace pasahorario

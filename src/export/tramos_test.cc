@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/error.h"
+#include "base/report.h"
 #include "export/export_test_support.h"
 
 namespace pasahorario {
@@ -15,17 +16,21 @@ class TramosTest : public ExchangeDirTest {
  protected:
   // Converts `doc` answering the start-time dialog with `start`.
   TableContents Convert(const delphos::XmlDocument& doc, const std::string& start = "08:00") {
-    const int rows = ExportarTramos(doc, file_, [&](const std::string& entry) {
-      prompts_.push_back(entry);
-      return start;
-    });
+    const int rows = ExportarTramos(
+        doc, file_,
+        [&](const std::string& entry) {
+          prompts_.push_back(entry);
+          return start;
+        },
+        report_);
     TableContents t = ReadTable(file_);
     EXPECT_EQ(rows, static_cast<int>(t.rows.size()));
     return t;
   }
   std::string ErrorOf(const delphos::XmlDocument& doc) {
     try {
-      ExportarTramos(doc, file_, [](const std::string&) { return std::string("08:00"); });
+      ExportarTramos(
+          doc, file_, [](const std::string&) { return std::string("08:00"); }, report_);
     } catch (const Error& e) {
       return e.what();
     }
@@ -37,6 +42,7 @@ class TramosTest : public ExchangeDirTest {
   }
   fs::path file_;
   std::vector<std::string> prompts_;
+  Report report_;
 };
 
 TEST_F(TramosTest, StartsComeFromMondayAndEndsFromTheRecordsOwnLength) {
@@ -163,12 +169,14 @@ TEST_F(TramosTest, ASlotWithoutAStartNamesTheRecord) {
 
 TEST_F(TramosTest, AsksForTheStartTimeAfterCreatingTheTableEvenWithoutTheSection) {
   std::vector<std::string> prompts;
-  const int rows =
-      ExportarTramos(Export({Section("AULAS", {})}), file_, [&](const std::string& entry) {
+  const int rows = ExportarTramos(
+      Export({Section("AULAS", {})}), file_,
+      [&](const std::string& entry) {
         EXPECT_TRUE(fs::exists(file_)) << "the table is created before the dialog";
         prompts.push_back(entry);
         return std::string(prompts.size() == 1 ? "24:00" : "07:45");
-      });
+      },
+      report_);
   EXPECT_EQ(rows, 0);
   EXPECT_THAT(prompts, ElementsAre("08:00", "24:00"));
   EXPECT_EQ(Layout(ReadTable(file_).fields).size(), 11u);
