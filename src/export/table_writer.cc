@@ -96,7 +96,7 @@ void TableWriter::SetText(int field, std::string_view value) {
     const Stored stored = Store(value, layout.width);
     if (stored.cut) {
       report_.Add({FindingKind::kCut, section_, record_, std::string(value),
-                   "El valor " + Quoted(value) + " no cabe en " + FieldLabel(field) + " (" +
+                   "El valor " + Quoted(value) + " no cabe en el " + FieldLabel(field) + " (" +
                        Characters(layout.width) + ") y se ha recortado a " +
                        Quoted(stored.text) + "; si así no sirve, acórtelo en DELPHOS."});
     }
@@ -104,7 +104,7 @@ void TableWriter::SetText(int field, std::string_view value) {
       std::vector<std::string> shown;
       for (const std::string& c : stored.missing) shown.push_back(Quoted(c));
       report_.Add({FindingKind::kReplaced, section_, record_, std::string(value),
-                   "El valor " + Quoted(value) + " de " + FieldLabel(field) +
+                   "El valor " + Quoted(value) + " del " + FieldLabel(field) +
                        " tiene caracteres que la tabla (Windows-1252) no puede guardar (" +
                        JoinedList(shown) + ") y se ha guardado como " + Quoted(stored.text) +
                        "; si así no sirve, cámbielos en DELPHOS."});
@@ -197,13 +197,13 @@ void TableWriter::ReportKey(const Key& key, const KeyGroup& group) {
   if (repeated) {
     text = (entries[0].value.empty() ? std::string("El valor vacío")
                                      : "El valor " + Quoted(entries[0].value)) +
-           " se repite en " + FieldLabel(key.field) + " (" + key.what + ")" +
+           " se repite en el " + FieldLabel(key.field) + " (" + key.what + ")" +
            (all_spelled_alike ? "" : ", sin distinguir mayúsculas de minúsculas,") +
            " en los registros " + JoinedList(all_spelled_alike ? records : spelled) + " de " +
            section_;
   } else {
     text = "Los registros " + JoinedList(spelled, entries.size()) + " de " + section_ +
-           " quedan iguales en " + FieldLabel(key.field) + " (" + key.what +
+           " quedan iguales en el " + FieldLabel(key.field) + " (" + key.what +
            "), donde se guardan como " + Quoted(group.stored) + " (" +
            Characters(fields_.at(static_cast<size_t>(key.field)).width) + ")";
   }
@@ -225,7 +225,7 @@ void TableWriter::ReportKey(const Key& key, const KeyGroup& group) {
 }
 
 std::string TableWriter::FieldLabel(int field) const {
-  return "el campo " + fields_.at(static_cast<size_t>(field)).name + " de " + table_name_;
+  return "campo " + fields_.at(static_cast<size_t>(field)).name + " de " + table_name_;
 }
 
 }  // namespace pasahorario
