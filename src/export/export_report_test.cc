@@ -15,12 +15,18 @@ using ::testing::IsEmpty;
 
 const char* KindName(FindingKind kind) {
   switch (kind) {
-    case FindingKind::kCut: return "recorte";
-    case FindingKind::kCutCollision: return "choque";
-    case FindingKind::kReplaced: return "sustitución";
-    case FindingKind::kDuplicateKey: return "repetida";
-    case FindingKind::kSkipped: return "omitidos";
-    default: return "otro";
+    case FindingKind::kCut:
+      return "recorte";
+    case FindingKind::kCutCollision:
+      return "choque";
+    case FindingKind::kReplaced:
+      return "sustitución";
+    case FindingKind::kDuplicateKey:
+      return "repetida";
+    case FindingKind::kSkipped:
+      return "omitidos";
+    default:
+      return "otro";
   }
 }
 
@@ -28,8 +34,8 @@ const char* KindName(FindingKind kind) {
 std::vector<std::string> Brief(const Report& report) {
   std::vector<std::string> lines;
   for (const Finding& f : report.findings()) {
-    lines.push_back(std::string(KindName(f.kind)) + " " + f.where + " " +
-                    std::to_string(f.record) + " '" + f.value + "'");
+    lines.push_back(std::string(KindName(f.kind)) + " " + f.where + " " + std::to_string(f.record) +
+                    " '" + f.value + "'");
   }
   return lines;
 }
@@ -50,8 +56,10 @@ TEST_F(ExportReportTest, ValuesCutOrWithCharactersTheTableCannotHold) {
   const std::string n80(80, 'n'), n81(81, 'n');
   const Case cases[] = {
       {"exactly the width, and a letter with a combining accent that composes",
-       Section("PROFESORES", {Rec({"E1", "", n80, "Jose\xCC\x81"})}), {}},
-      {"one over the width", Section("PROFESORES", {Rec({"E1", "", n81, "ANA"})}),
+       Section("PROFESORES", {Rec({"E1", "", n80, "Jose\xCC\x81"})}),
+       {}},
+      {"one over the width",
+       Section("PROFESORES", {Rec({"E1", "", n81, "ANA"})}),
        {"recorte PROFESORES 1 '" + n81 + "'"}},
       {"DESCRIP loses only its trailing blank (81 characters with it); its parts are cut",
        Section("GRUPOS", {Rec({"U1", "1A", "M", std::string(40, 'N'), std::string(37, 'C'), ""})}),
@@ -61,8 +69,8 @@ TEST_F(ExportReportTest, ValuesCutOrWithCharactersTheTableCannotHold) {
        Section("AULAS", {Rec({"D1", "A1", "Sala Łódź", "NŁ"})}),
        {"sustitución AULAS 1 'Sala Łódź'", "recorte AULAS 1 'NŁ'"}},
       {"records left out still count in the place",
-       Section("ASIGNATURAS", {Rec({"solo"}), Rec({"CA", "1A", "A1", "MT", "ESO", "1", "A", "55",
-                                                   "370001"})}),
+       Section("ASIGNATURAS",
+               {Rec({"solo"}), Rec({"CA", "1A", "A1", "MT", "ESO", "1", "A", "55", "370001"})}),
        {"recorte ASIGNATURAS 2 'MT'", "omitidos ASIGNATURAS 0 ''"}},
       {"a composed value: the slot code's letter outside the code page",
        Section("TRAMOS", {Slot("Ł1", "55")}),
@@ -86,8 +94,8 @@ TEST_F(ExportReportTest, KeysTheImportFindsRowsByThatSeveralRecordsShare) {
                               Rec({"E3", "", "Alba", "AMU"}), Rec({"E4", "", "Bea", "AMU"})}),
        {"repetida PROFESORES 0 'AMU'"}},
       {"subject codes equal but for case: the later ones are left out",
-       Section("MATERIAS", {Rec({"370001", "ÁLG", "A", "Álgebra"}),
-                            Rec({"370002", "álg", "B", "Otra"})}),
+       Section("MATERIAS",
+               {Rec({"370001", "ÁLG", "A", "Álgebra"}), Rec({"370002", "álg", "B", "Otra"})}),
        {"repetida MATERIAS 0 'ÁLG'", "omitidos MATERIAS 0 ''"}},
       {"subject codes that only the cut makes equal",
        Section("MATERIAS", {Rec({"370001", "MATEMATICAS1", "M1", "Uno"}),
@@ -97,9 +105,11 @@ TEST_F(ExportReportTest, KeysTheImportFindsRowsByThatSeveralRecordsShare) {
       {"a room without a code of its own takes the DELPHOS code another room uses",
        Section("AULAS", {Rec({"D1", "", "Aula"}), Rec({"D2", "D1", "Taller"})}),
        {"repetida AULAS 0 'D1'"}},
-      {"groups", Section("GRUPOS", {Rec({"U1", "1A"}), Rec({"U2", "1A"}), Rec({"U3", "1B"})}),
+      {"groups",
+       Section("GRUPOS", {Rec({"U1", "1A"}), Rec({"U2", "1A"}), Rec({"U3", "1B"})}),
        {"repetida GRUPOS 0 '1A'"}},
-      {"time slots: the same day and number", Section("TRAMOS", {Slot("L1", "55"), Slot("L1", "50")}),
+      {"time slots: the same day and number",
+       Section("TRAMOS", {Slot("L1", "55"), Slot("L1", "50")}),
        {"repetida TRAMOS 0 '11'"}},
   };
   for (const Case& c : cases) {
@@ -109,11 +119,11 @@ TEST_F(ExportReportTest, KeysTheImportFindsRowsByThatSeveralRecordsShare) {
 }
 
 TEST_F(ExportReportTest, RecordsLeftOutAreCountedOncePerSectionWithTheirReasons) {
-  const Report report = Run(Export(
-      {Section("MATERIAS", {Rec({"370001", "MAT", "M", "Mates"}), Rec({"solo"}),
-                            Rec({"370002", "mat", "M", "Otra"}), Rec({}),
-                            Rec({"370003", "Mat", "M", "Otra más"})}),
-       Section("PROFESORES", {Rec({"E1", "", "Ana", "ANA"})})}));
+  const Report report =
+      Run(Export({Section("MATERIAS", {Rec({"370001", "MAT", "M", "Mates"}), Rec({"solo"}),
+                                       Rec({"370002", "mat", "M", "Otra"}), Rec({}),
+                                       Rec({"370003", "Mat", "M", "Otra más"})}),
+                  Section("PROFESORES", {Rec({"E1", "", "Ana", "ANA"})})}));
   EXPECT_THAT(
       report.Lines(),
       ElementsAre("MATERIAS: El valor 'MAT' se repite en el campo COD de ASIGNOMT (código de "
@@ -149,7 +159,8 @@ TEST_F(ExportReportTest, AnExportTellsWhatItsTablesDoNotKeepAsGiven) {
       {Section("MATERIAS", {Rec({"G01", "TUT", "TUTORIA", "Tutoría"})}),
        Section("PROFESORES", {Rec({"E1", "01/09/2020", "Ana", "ANA"})}),
        Section("AULAS", {Rec({"D1", "A1", "Aula 1", "N"})}),
-       Section("GRUPOS", {Rec({"U1", "1A", "M", "ESO", "1", "A"}), Rec({"U2", "1B", "M", "", "", ""})}),
+       Section("GRUPOS",
+               {Rec({"U1", "1A", "M", "ESO", "1", "A"}), Rec({"U2", "1B", "M", "", "", ""})}),
        Section("ASIGNATURAS", {Rec({"CA", "1A", "A1", "M", "ESO", "1", "A", "1380", "G01"})}),
        Section("TRAMOS", {Slot("L1", "55"), Slot("L2", "55"), Slot("M1", "55")})}));
   EXPECT_THAT(clean.Lines(), IsEmpty());

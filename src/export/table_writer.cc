@@ -11,8 +11,8 @@ namespace {
 
 // A text value as a text field of `width` bytes keeps it.
 struct Stored {
-  std::string text;                 // read back: decoded, without trailing blanks
-  bool cut = false;                 // more than trailing blanks did not fit
+  std::string text;                  // read back: decoded, without trailing blanks
+  bool cut = false;                  // more than trailing blanks did not fit
   std::vector<std::string> missing;  // characters of the kept part stored as "?"
 };
 
@@ -97,8 +97,8 @@ void TableWriter::SetText(int field, std::string_view value) {
     if (stored.cut) {
       report_.Add({FindingKind::kCut, section_, record_, std::string(value),
                    "El valor " + Quoted(value) + " no cabe en el " + FieldLabel(field) + " (" +
-                       Characters(layout.width) + ") y se ha recortado a " +
-                       Quoted(stored.text) + "; si así no sirve, acórtelo en DELPHOS."});
+                       Characters(layout.width) + ") y se ha recortado a " + Quoted(stored.text) +
+                       "; si así no sirve, acórtelo en DELPHOS."});
     }
     if (!stored.missing.empty()) {
       std::vector<std::string> shown;
@@ -183,8 +183,8 @@ void TableWriter::ReportKey(const Key& key, const KeyGroup& group) {
   };
   const bool repeated = std::ranges::all_of(
       entries, [&](const KeyEntry& e) { return same(e.value, entries[0].value); });
-  const bool all_spelled_alike = std::ranges::all_of(
-      entries, [&](const KeyEntry& e) { return e.value == entries[0].value; });
+  const bool all_spelled_alike =
+      std::ranges::all_of(entries, [&](const KeyEntry& e) { return e.value == entries[0].value; });
   const bool all_written = std::ranges::all_of(entries, &KeyEntry::written);
 
   // "2 y 5"; when the spellings differ, "2 ('ÁLG') y 5 ('álg')".

@@ -87,7 +87,7 @@ class TableWriter {
 
   void NoteKey(int field, std::string_view value, bool written);
   void ReportKey(const Key& key, const KeyGroup& group);
-  std::string FieldLabel(int field) const;  // "el campo NOMBRE de PROFT"
+  std::string FieldLabel(int field) const;  // "campo NOMBRE de PROFT"
 
   dbf::DbfTable table_;
   std::vector<FieldInfo> fields_;  // the layout, kept past Close
