@@ -84,7 +84,7 @@ int ExportarAsignaturas(const delphos::XmlDocument& doc, const std::filesystem::
   for (size_t i = 0; i < records.size(); ++i) {
     const delphos::RecordValues values(records[i]);
     if (values.count() <= 1) {
-      table.Skip(static_cast<int>(i + 1), "menos de dos valores");
+      table.Skip(static_cast<int>(i + 1), kTooFewValues);
       continue;
     }
     table.Append(static_cast<int>(i + 1));

@@ -23,9 +23,6 @@ DbfTable NewTable(const std::filesystem::path& table_file,
   return table;
 }
 
-// Why a record element with fewer than two value elements gives no row.
-constexpr char kTooFewValues[] = "menos de dos valores";
-
 }  // namespace
 
 int ExportarMaterias(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,

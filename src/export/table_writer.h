@@ -15,6 +15,10 @@
 
 namespace pasahorario {
 
+// The reason given for a record element with fewer than two value elements,
+// which gives no row in any table that applies that test.
+inline constexpr char kTooFewValues[] = "menos de dos valores";
+
 class TableWriter {
  public:
   // Takes `table`, created and open, as the table `table_name` ("PROFT")
