@@ -485,7 +485,7 @@ def main():
     args = parser.parse_args()
     missing = [tool for tool in ("Xvfb", "xdotool", "wineserver", "import", "convert", "identify")
                if not shutil.which(tool)]
-    if not (shutil.which("wine64") or shutil.which("wine")):
+    if not shutil.which("wine"):
         missing.append("wine")
     if missing:
         print("SKIP: missing " + ", ".join(missing))
