@@ -12,6 +12,7 @@
 """
 import re
 import struct
+import xml.etree.ElementTree as ElementTree
 import subprocess
 import sys
 
@@ -56,6 +57,8 @@ class Image:
 
     def resources(self, kind):
         """The data of every resource of `kind`, in every name and language."""
+        if not self.resource_rva:
+            return []
         base = self.offset(self.resource_rva)
 
         def entries(table):
@@ -108,7 +111,8 @@ def main():
     manifests = image.resources(RT_MANIFEST)
     if check(len(manifests) == 1, f"{len(manifests)} manifest resources, expected 1"):
         manifest = manifests[0].decode("utf-8")
-        check("requestedExecutionLevel" not in manifest and "trustInfo" not in manifest,
+        elements = {e.tag.split("}")[-1] for e in ElementTree.fromstring(manifests[0]).iter()}
+        check(not elements & {"trustInfo", "requestedExecutionLevel"},
               "the manifest declares an execution level")
         check("Microsoft.Windows.Common-Controls" in manifest and 'version="6.0.0.0"' in manifest,
               "the manifest does not ask for Common Controls 6")

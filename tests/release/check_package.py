@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Checks the release package as a school receives it.
 
-    check_package.py PACKAGE.zip VERSION SCRATCH_DIR -- GUI_TEST_COMMAND...
+    check_package.py PACKAGE.zip VERSION SCRATCH_DIR GUI_DIR -- GUI_TEST_COMMAND...
 
 The zip must hold exactly Pasahorario.exe, DELPHOS.chm and LEEME.txt, the
 text in Windows-1252 with CRLF line ends and naming VERSION. The package is
 unpacked into a folder whose name has blanks and accents, and the GUI tests
 given by GUI_TEST_COMMAND (run_gui_tests.py with its cases) run the unpacked
-program and help from there: "--program", "--help-file" and "--work" are
-added to the command.
+program and help from there, in a work folder under GUI_DIR (the GUI tests'
+own folder, whose ready Wine prefix it shares) whose name has blanks and
+accents too: "--program", "--help-file" and "--work" are added to the
+command.
 """
 import os
 import shutil
@@ -21,7 +23,7 @@ EXPECTED = ["DELPHOS.chm", "LEEME.txt", "Pasahorario.exe"]
 
 def main():
     split = sys.argv.index("--")
-    package, version, scratch = sys.argv[1:split]
+    package, version, scratch, gui_dir = sys.argv[1:split]
     gui_command = sys.argv[split + 1:]
     failures = []
     check = lambda ok, message: ok or failures.append(message)
@@ -44,13 +46,7 @@ def main():
         check(word in text, f"LEEME.txt does not mention {word}")
 
     if not failures:
-        # The GUI tests keep their ready Wine prefix beside their work folder:
-        # share the one of the GUI tests' own run instead of booting another.
-        work = os.path.join(folder, "prueba en Wine")
-        gui_template = os.environ.get("PASAHORARIO_GUI_TEMPLATE")
-        if gui_template:
-            os.makedirs(gui_template, exist_ok=True)
-            os.symlink(gui_template, os.path.join(folder, "wine-template"))
+        work = os.path.join(gui_dir, "Programas del Centro – Año 2025")
         command = gui_command + [
             "--program", os.path.join(folder, "Pasahorario.exe"),
             "--help-file", os.path.join(folder, "DELPHOS.chm"),
