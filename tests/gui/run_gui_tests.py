@@ -230,8 +230,13 @@ class Suite:
         check(info is not None, "start-time dialog not readable")
         return info["children"][IDC_MEHORA0]["text"], info
 
-    def expect_entry(self, want):
+    def expect_entry(self, want, timeout=5.0):
+        # Keys sent by xdotool may still be on their way when it returns.
+        deadline = time.monotonic() + timeout
         text, info = self.entry_text()
+        while text != want and time.monotonic() < deadline:
+            time.sleep(0.05)
+            text, info = self.entry_text()
         check(text == want, f"MEHora0 shows {text!r}, expected {want!r}")
         return info
 
