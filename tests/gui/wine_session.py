@@ -12,7 +12,7 @@ import subprocess
 import time
 
 WINE_ENV = {
-    "WINEARCH": "win64",
+    "WINEARCH": "win32",  # the programs are 32-bit
     "WINEDEBUG": "-all",
     "WINEDLLOVERRIDES": "mscoree,mshtml=",  # no Mono or Gecko prompts
 }
@@ -37,14 +37,14 @@ class WineSession:
         self.env = dict(os.environ, **WINE_ENV, WINEPREFIX=self.prefix)
         self.env.pop("DISPLAY", None)
         self.xvfb = None
-        self.wine = shutil.which("wine64") or shutil.which("wine")
+        self.wine = shutil.which("wine") or "/usr/lib/wine/wine"
         self.wineserver = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
 
     # --- set-up and teardown -------------------------------------------
 
     def _make_template(self):
         """A ready prefix (fonts, no window manager), made once per build."""
-        if os.path.exists(os.path.join(self.template, ".ready")):
+        if os.path.exists(os.path.join(self.template, ".ready-" + WINE_ENV["WINEARCH"])):
             return
         shutil.rmtree(self.template, ignore_errors=True)
         env = dict(self.env, WINEPREFIX=self.template)
@@ -60,7 +60,7 @@ class WineSession:
         subprocess.run([self.wine, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
                         "/d", "N", "/f"], env=env, timeout=60, **quiet)
         subprocess.run([self.wineserver, "-w"], env=env, timeout=60, **quiet)
-        open(os.path.join(self.template, ".ready"), "w").close()
+        open(os.path.join(self.template, ".ready-" + WINE_ENV["WINEARCH"]), "w").close()
 
     def start(self, drives):
         """Copies the prefix, maps each drive letter to its folder and starts
