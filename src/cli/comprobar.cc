@@ -52,7 +52,9 @@ class PrivateFolder {
 // of that journal goes here.
 bool RepairPending(const fs::path& /*exchange_dir*/) { return false; }
 
-// The same refusal the export gives, since the dry run writes elsewhere.
+// The export's refusal of a missing exchange directory, which the dry run
+// would not meet since it writes elsewhere; without it the import is not
+// worth trying either.
 void CheckExchangeDir(const fs::path& dir) {
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) {
@@ -71,11 +73,11 @@ bool DryRun::has_findings() const {
 
 DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
                  const fs::path& exchange_dir, const AskStartTimeFn& ask_start_time) {
+  CheckExchangeDir(exchange_dir);
   DryRun run;
+  run.repair_pending = RepairPending(exchange_dir);
   PrivateFolder folder;
   try {
-    CheckExchangeDir(exchange_dir);
-    run.repair_pending = RepairPending(exchange_dir);
     fs::create_directory(folder.path() / "XTEMP");
     run.export_summary = ExportarTodo(doc, folder.path() / "XTEMP", ask_start_time);
   } catch (const std::exception& e) {
