@@ -64,6 +64,14 @@ std::optional<std::string> Resolve(const ConsoleArguments& args, bool interactiv
   if (args.informe) {
     if (args.informe->empty()) return "El archivo del informe (--informe) está vacío";
     settings.informe = Absolute(*args.informe);
+    // The report never replaces the DELPHOS document it is about.
+    fs::path chosen = Absolute(args.file);
+    if (!chosen.has_extension()) chosen += ".xml";
+    std::error_code ec;
+    const bool same = fs::equivalent(*settings.informe, chosen, ec);
+    if (same || settings.informe->lexically_normal() == chosen.lexically_normal()) {
+      return "El informe (--informe) no puede escribirse sobre el archivo XML elegido";
+    }
   }
   return std::nullopt;
 }

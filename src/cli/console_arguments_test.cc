@@ -35,7 +35,8 @@ TEST(ConsoleArgumentsTest, RefusalsAreToldInSpanish) {
   };
   const Case cases[] = {
       {{}, "Indique la orden: exportar, importar o comprobar"},
-      {{"convertir"}, "Orden desconocida: convertir. Las órdenes son exportar, importar o comprobar"},
+      {{"convertir"},
+       "Orden desconocida: convertir. Las órdenes son exportar, importar o comprobar"},
       {{"--version"}, "Opción desconocida: --version"},
       {{"importar"}, "Falta el archivo XML de DELPHOS: importar FICHERO.xml"},
       {{"comprobar", "a.xml", "--hora-inicio"}, "Falta el valor de la opción --hora-inicio HH:MM"},

@@ -201,6 +201,10 @@ TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
        "La opción --xtemp se ha dado más de una vez\n"},
       {{"exportar", "centro.xml", "--xtemp", ""}, 2, "", "--xtemp"},
       {{"comprobar", "centro.xml", "--informe", ""}, 2, "", "--informe"},
+      {{"exportar", "centro", "--xtemp", x, "--informe", "./centro.xml"},
+       2,
+       "",
+       "El informe (--informe) no puede escribirse sobre el archivo XML elegido"},
   };
   for (const Case& c : cases) {
     std::string trace;
@@ -215,6 +219,8 @@ TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
     }
     EXPECT_EQ(Tables(), before);
   }
+  EXPECT_EQ(Read(root_ / "centro.xml"), Read(fs::path(PASAHORARIO_SOURCE_DIR) / "examples" /
+                                             "delphos-exportacion.xml"));
 }
 
 TEST_F(CliTest, ImportAfterExportPrintsTheResultAndEveryUnmatchedValue) {
@@ -283,9 +289,10 @@ TEST_F(CliTest, ComprobarWritesNothingAndTellsWhatItFoundInItsExitStatus) {
                             (root_ / "consola" / "informe.txt").string()});
   EXPECT_EQ(found.status, 4) << found.err;
   EXPECT_THAT(found.err, IsEmpty());
-  EXPECT_THAT(found.out, AllOf(HasSubstr("Importación comprobada; no se ha escrito el resultado.\n"
-                                         "Profesores: 20\nActividades: "),
-                               HasSubstr("AULA sin fila en AULAT: 'LAB2' (1 actividad)\n")));
+  EXPECT_THAT(found.out,
+              AllOf(HasSubstr("Importación comprobada; no se ha escrito el resultado.\n"
+                              "Profesores: 20\nActividades: "),
+                    HasSubstr("AULA sin fila en AULAT: 'LAB2' (1 actividad)\n")));
   EXPECT_THAT(Read(root_ / "consola" / "informe.txt"),
               AllOf(StartsWith("Pasahorario: informe de comprobar\nArchivo: " +
                                (root_ / "centro.xml").string() + "\nCarpeta de intercambio: " +
@@ -295,7 +302,8 @@ TEST_F(CliTest, ComprobarWritesNothingAndTellsWhatItFoundInItsExitStatus) {
   // The export would fail; the import is still checked.
   const Result failing = Run({"comprobar", "tramo-malo.xml", "--xtemp", xtemp().string()});
   EXPECT_EQ(failing.status, 1);
-  EXPECT_THAT(failing.err, StartsWith("La exportación fallaría: 'X' is not a valid integer value"));
+  EXPECT_THAT(failing.err,
+              StartsWith("La exportación fallaría: 'X' is not a valid integer value"));
   EXPECT_THAT(failing.out, HasSubstr("Importación comprobada"));
 
   EXPECT_EQ(Tables(), with_solution);
