@@ -1,15 +1,20 @@
 #include "cli/console_app.h"
 
-#include <CLI/CLI.hpp>
+#include <filesystem>
 #include <optional>
 #include <system_error>
 
+#include "base/atomic_file.h"
 #include "base/error.h"
+#include "base/utf8_path.h"
+#include "cli/comprobar.h"
+#include "cli/console_arguments.h"
 #include "cli/console_ui.h"
 #include "cli/report.h"
 #include "cli/start_time_text.h"
+#include "shell/exchange_dir.h"
 #include "shell/tmform.h"
-#include "base/utf8_path.h"
+#include "worktables/table_path.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;
@@ -18,135 +23,85 @@ namespace {
 
 constexpr std::string_view kProgram = "pasahorario-cli";
 
-struct Arguments {
-  std::string file;
-  std::string xtemp;
-  std::string start_time;
-};
-
-// Labels of the help text in Spanish (the parts CLI11 lets us name).
-void SpanishLabels(CLI::App& app) {
-  const auto formatter = app.get_formatter();
-  formatter->label("Usage", "Uso");
-  formatter->label("OPTIONS", "OPCIONES");
-  formatter->label("SUBCOMMAND", "ORDEN");
-  formatter->label("SUBCOMMANDS", "ÓRDENES");
-  formatter->label("REQUIRED", "(obligatorio)");
-  formatter->label("Positionals", "Argumentos");
-  formatter->label("Needs", "Necesita");
-  formatter->label("Excludes", "Excluye");
-  formatter->column_width(28);
-}
-
-CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& description,
-                     Arguments& args) {
-  CLI::App* command = app.add_subcommand(name, description);
-  command->group("Órdenes");
-  command->ignore_case();
-  command
-      ->add_option("FICHERO", args.file,
-                   "El archivo XML de DELPHOS (sin extensión se le añade .xml)")
-      ->required()
-      ->type_name("");
-  command->get_help_ptr()->group("Opciones");
-  command
-      ->add_option("--xtemp", args.xtemp,
-                   "Carpeta de intercambio con Tablerix (por omisión XTEMP en la raíz de la "
-                   "unidad actual)")
-      ->type_name("CARPETA")
-      ->group("Opciones");
-  return command;
-}
-
-// The reason for a refused command line, in Spanish where we can tell it.
-std::string UsageMessage(const CLI::App& app, const CLI::ParseError& e) {
-  if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr) {
-    if (app.get_subcommands().empty()) return "Indique la orden: exportar o importar";
-    return "Indique el archivo XML de DELPHOS (FICHERO.xml)";
-  }
-  if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr) {
-    std::string extras;
-    for (const std::string& extra : app.remaining(true)) extras += " " + extra;
-    return "Sobran argumentos:" + extras;
-  }
-  return "Argumentos no válidos (" + std::string(e.what()) + ")";
-}
-
-int UsageError(std::ostream& err, const std::string& reason) {
+int UsageError(std::ostream& err, std::string_view reason) {
   err << kProgram << ": " << reason << "\nConsulte: " << kProgram << " --help\n";
   return kExitUsage;
 }
 
-}  // namespace
+// `utf8` made absolute (as it stands when that fails).
+fs::path Absolute(const std::string& utf8) {
+  const fs::path path = PathFromUtf8(utf8);
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(path, ec);
+  return ec ? path : absolute;
+}
 
-int RunConsole(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
-               std::ostream& err, bool interactive) {
-  CLI::App app(
-      "Pasa los datos del horario entre DELPHOS y Tablerix: la exportación de DELPHOS "
-      "a las tablas de trabajo de Tablerix, y la solución de Tablerix al documento de "
-      "resultado para DELPHOS.",
-      std::string(kProgram));
-  SpanishLabels(app);
-  app.set_help_flag("-h,--help", "Muestra esta ayuda y termina")->group("Opciones");
-  app.require_subcommand(1);
-  app.footer(
-      "Resultado: 0 terminado (\"Proceso finalizado\"), 1 error, 2 uso incorrecto, "
-      "3 el archivo no existe (\"No existe archivo\").");
+// What the options resolve to once checked.
+struct Settings {
+  ConsoleUiOptions ui;
+  fs::path exchange_dir;  // empty: the default
+  std::optional<fs::path> informe;
+};
 
-  Arguments args;
-  CLI::App* exportar = AddCommand(
-      app, "exportar",
-      "Transformar datos desde Delphos hacia Tablerix (las seis tablas de trabajo)", args);
-  CLI::Option* start_time =
-      exportar
-          ->add_option("--hora-inicio", args.start_time,
-                       "Hora de inicio de la primera clase (HH:MM o H:MM); sin ella se pregunta "
-                       "en el terminal (por omisión 08:00), o se toma 08:00 sin terminal")
-          ->type_name("HH:MM")
-          ->group("Opciones");
-  CLI::App* importar = AddCommand(
-      app, "importar",
-      "Transformar datos desde Tablerix hacia Delphos (ResultadoTablerix junto al archivo)", args);
-
-  // CLI11 takes the arguments last to first.
-  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-  try {
-    app.parse(reversed);
-  } catch (const CLI::ParseError& e) {
-    if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
-      app.exit(e, out, err);  // --help
-      return kExitCompleted;
-    }
-    return UsageError(err, UsageMessage(app, e));
-  }
-
-  ConsoleUiOptions ui_options;
-  ui_options.file = args.file;
-  ui_options.interactive = interactive;
-  if (start_time->count() > 0) {
+// Checks the options' values. The reason, for a usage error, when one is
+// refused.
+std::optional<std::string> Resolve(const ConsoleArguments& args, bool interactive,
+                                   Settings& settings) {
+  settings.ui.file = args.file;
+  settings.ui.interactive = interactive;
+  if (args.start_time) {
     try {
-      ui_options.start_time = StartTimeOption(args.start_time);
+      settings.ui.start_time = StartTimeOption(*args.start_time);
     } catch (const Error& e) {
-      return UsageError(err, e.what());
+      return e.what();
     }
   }
-  TMFormOptions form_options;  // no parameters: always stand-alone
-  if (exportar->get_option("--xtemp")->count() + importar->get_option("--xtemp")->count() > 0) {
-    if (args.xtemp.empty()) {
-      return UsageError(err, "La carpeta de intercambio (--xtemp) está vacía");
-    }
+  if (args.xtemp) {
+    if (args.xtemp->empty()) return "La carpeta de intercambio (--xtemp) está vacía";
+    // Found in any letter case, as the tables inside it are.
+    settings.exchange_dir = dbf::ResolveLetterCase(Absolute(*args.xtemp));
+  }
+  if (args.informe) {
+    if (args.informe->empty()) return "El archivo del informe (--informe) está vacío";
+    settings.informe = Absolute(*args.informe);
+    // The report never replaces the DELPHOS document it is about.
+    fs::path chosen = Absolute(args.file);
+    if (!chosen.has_extension()) chosen += ".xml";
     std::error_code ec;
-    const fs::path xtemp = PathFromUtf8(args.xtemp);
-    const fs::path absolute = fs::absolute(xtemp, ec);
-    form_options.exchange_dir = ec ? xtemp : absolute;
+    const bool same = fs::equivalent(*settings.informe, chosen, ec);
+    if (same || settings.informe->lexically_normal() == chosen.lexically_normal()) {
+      return "El informe (--informe) no puede escribirse sobre el archivo XML elegido";
+    }
   }
+  return std::nullopt;
+}
 
-  ConsoleUi ui(ui_options, in, out, err);
+// Writes the report file when --informe asked for one. False, with the
+// error on `err`, when it cannot be written.
+bool WriteReportFile(const Settings& settings, std::string_view command,
+                     const fs::path& chosen_file, const fs::path& exchange_dir,
+                     const std::vector<ReportPart>& parts, std::ostream& err) {
+  if (!settings.informe) return true;
+  try {
+    WriteFileAtomically(*settings.informe,
+                        ReportFileText(command, chosen_file, exchange_dir, parts));
+    return true;
+  } catch (const Error& e) {
+    err << StandardErrorText(e.what()) << '\n';
+    return false;
+  }
+}
+
+int RunExportOrImport(bool exportar, const Settings& settings, std::istream& in,
+                      std::ostream& out, std::ostream& err) {
+  TMFormOptions form_options;  // no parameters: always stand-alone
+  form_options.exchange_dir = settings.exchange_dir;
+  ConsoleUi ui(settings.ui, in, out, err);
   TMForm form(ui, form_options);
   ui.set_form(&form);
   form.FormCreate();
   form.FormShow();
-  if (exportar->parsed()) {
+  if (exportar) {
     form.BExportarClick();
   } else {
     form.BImportarClick();
@@ -154,10 +109,24 @@ int RunConsole(const std::vector<std::string>& arguments, std::istream& in, std:
   form.FormClose();
 
   switch (form.last_outcome()) {
-    case CommandOutcome::kCompleted:
-      if (form.last_export()) PrintExportReport(*form.last_export(), form.exchange_dir(), out);
-      if (form.last_import()) PrintImportReport(*form.last_import(), out);
-      return kExitCompleted;
+    case CommandOutcome::kCompleted: {
+      const Report* report = nullptr;
+      if (form.last_export()) {
+        PrintExportReport(*form.last_export(), form.exchange_dir(), out);
+        report = &form.last_export()->report;
+      }
+      if (form.last_import()) {
+        PrintImportReport(*form.last_import(), out);
+        report = &form.last_import()->report;
+      }
+      if (report == nullptr) return kExitFailed;
+      PrintFindings(*report, out);
+      const bool written =
+          WriteReportFile(settings, exportar ? "exportar" : "importar",
+                          PathFromUtf8(form.FicheroXML()), form.exchange_dir(),
+                          {{exportar ? "Exportación" : "Importación", report, ""}}, err);
+      return written ? kExitCompleted : kExitFailed;
+    }
     case CommandOutcome::kNoFile:
       err << kProgram << ": no se encuentra " << form.FicheroXML() << '\n';
       return kExitNoFile;
@@ -166,6 +135,108 @@ int RunConsole(const std::vector<std::string>& arguments, std::istream& in, std:
       break;
   }
   return kExitFailed;
+}
+
+int RunComprobar(const Settings& settings, std::istream& in, std::ostream& out,
+                 std::ostream& err) {
+  ConsoleUi ui(settings.ui, in, out, err);
+  const std::string chosen_utf8 = ui.ChooseXmlFile().value_or("");
+  const fs::path chosen = PathFromUtf8(chosen_utf8);
+  std::error_code ec;
+  if (!fs::is_regular_file(chosen, ec)) {
+    ui.ShowMessage(kNoExisteArchivo);
+    err << kProgram << ": no se encuentra " << chosen_utf8 << '\n';
+    return kExitNoFile;
+  }
+  const fs::path exchange_dir =
+      settings.exchange_dir.empty() ? DefaultExchangeDir() : settings.exchange_dir;
+
+  std::optional<delphos::XmlDocument> doc;
+  DryRun run;
+  try {
+    doc.emplace(delphos::XmlDocument::Load(chosen));
+    run = Comprobar(*doc, chosen, exchange_dir,
+                    [&ui](const std::string& entry) { return ui.AskStartTime(entry); });
+  } catch (const std::exception& e) {
+    err << StandardErrorText(e.what()) << '\n';
+    return kExitFailed;
+  }
+
+  std::vector<ReportPart> parts;
+  if (run.export_summary) {
+    PrintExportTables(*run.export_summary,
+                      "Exportación comprobada; no se ha escrito ninguna tabla en " +
+                          PathToUtf8(exchange_dir) + ". Se escribirían:",
+                      out);
+    PrintFindings(run.export_summary->report, out);
+    parts.push_back({"Exportación", &run.export_summary->report, ""});
+  } else {
+    const std::string note = "La exportación fallaría: " + StandardErrorText(run.export_error);
+    err << note << '\n';
+    parts.push_back({"Exportación", nullptr, note});
+  }
+
+  std::string import_note;
+  if (run.repair_pending) {
+    import_note = "La carpeta de intercambio " + PathToUtf8(exchange_dir) +
+                  " tiene una exportación interrumpida, que la próxima exportación o "
+                  "importación completará o deshará; no se comprueba la importación.";
+  } else if (!run.import_missing.empty()) {
+    import_note = "No se comprueba la importación: faltan en " + PathToUtf8(exchange_dir) + ":";
+    for (const std::string& table : run.import_missing) import_note += " " + table;
+  }
+  if (!import_note.empty()) {
+    out << import_note << '\n';
+    parts.push_back({"Importación", nullptr, import_note});
+  } else if (run.import_summary) {
+    out << "Importación comprobada; no se ha escrito el resultado.\n";
+    PrintImportCounts(*run.import_summary, out);
+    PrintFindings(run.import_summary->report, out);
+    parts.push_back({"Importación", &run.import_summary->report, ""});
+  } else {
+    const std::string note = "La importación fallaría: " + StandardErrorText(run.import_error);
+    err << note << '\n';
+    parts.push_back({"Importación", nullptr, note});
+  }
+
+  if (!WriteReportFile(settings, "comprobar", chosen, exchange_dir, parts, err)) return kExitFailed;
+  if (run.failed()) return kExitFailed;
+  return run.has_findings() ? kExitFindings : kExitCompleted;
+}
+
+int RunParsed(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
+              std::ostream& err, bool interactive) {
+  const ParsedArguments parsed = ParseConsoleArguments(arguments);
+  if (parsed.help) {
+    out << *parsed.help;
+    return kExitCompleted;
+  }
+  if (parsed.usage) return UsageError(err, *parsed.usage);
+  const ConsoleArguments& args = *parsed.arguments;
+  Settings settings;
+  if (std::optional<std::string> refused = Resolve(args, interactive, settings)) {
+    return UsageError(err, *refused);
+  }
+  switch (args.command) {
+    case ConsoleCommand::kExportar: return RunExportOrImport(true, settings, in, out, err);
+    case ConsoleCommand::kImportar: return RunExportOrImport(false, settings, in, out, err);
+    case ConsoleCommand::kComprobar: return RunComprobar(settings, in, out, err);
+  }
+  return kExitFailed;
+}
+
+}  // namespace
+
+int RunConsole(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
+               std::ostream& err, bool interactive) {
+  const int status = RunParsed(arguments, in, out, err, interactive);
+  // Lines that never reached the user are a failure, not a completed run.
+  out.flush();
+  if (!out && (status == kExitCompleted || status == kExitFindings)) {
+    err << kProgram << ": no se ha podido escribir en la salida estándar\n";
+    return kExitFailed;
+  }
+  return status;
 }
 
 }  // namespace pasahorario

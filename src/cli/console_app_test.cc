@@ -68,14 +68,21 @@ class ConsoleAppTest : public ::testing::Test {
 };
 
 TEST_F(ConsoleAppTest, TerminalIsAskedUntilTheTimeIsWellFormedAndInRange) {
-  // Not a time, then out of range (asked again, the old text as default),
-  // Enter keeps it (asked again), then a one-digit hour.
-  EXPECT_EQ(Run(Export("centro.xml"), "las ocho\n24:00\n\n 9:30\n", true), kExitCompleted) << err_;
+  // Not a time, then out of range (named, asked again), then a one-digit
+  // hour.
+  EXPECT_EQ(Run(Export("centro.xml"), "las ocho\n24:00\n 9:30\n", true), kExitCompleted) << err_;
   EXPECT_THAT(out_, AllOf(HasSubstr("Debe indicar la Hora de Inicio de la primera clase"),
                           HasSubstr("[08:00]"), HasSubstr("Escriba la hora como HH:MM"),
-                          HasSubstr("La hora '24:00' no es válida"), HasSubstr("[24:00]"),
+                          HasSubstr("La hora '24:00' no es válida"),
                           HasSubstr("Proceso finalizado"), HasSubstr("DIASHORAST")));
   EXPECT_EQ(FirstStart(), " 9:30");
+}
+
+TEST_F(ConsoleAppTest, RefusedTimeIsNotOfferedBack) {
+  // Enter after a refusal keeps the time offered first, not the refused one.
+  EXPECT_EQ(Run(Export("centro.xml"), "25:99\n\n", true), kExitCompleted) << err_;
+  EXPECT_THAT(out_, AllOf(HasSubstr("La hora '25:99' no es válida"), Not(HasSubstr("[25:99]"))));
+  EXPECT_EQ(FirstStart(), "08:00");
 }
 
 TEST_F(ConsoleAppTest, EnterTakesTheDefaultAndNoTerminalMeansEightOClock) {
@@ -83,7 +90,7 @@ TEST_F(ConsoleAppTest, EnterTakesTheDefaultAndNoTerminalMeansEightOClock) {
   EXPECT_EQ(FirstStart(), "08:00");
 
   EXPECT_EQ(Run(Export("centro.xml"), "", false), kExitCompleted) << err_;
-  EXPECT_THAT(out_, Not(HasSubstr("Hora de Inicio")));
+  EXPECT_THAT(out_, AllOf(Not(HasSubstr("Hora de Inicio")), HasSubstr(": se toma 08:00")));
   EXPECT_EQ(FirstStart(), "08:00");
 
   // The option wins over the terminal.
@@ -113,6 +120,14 @@ TEST_F(ConsoleAppTest, ExportReportListsRowsPerTableAndAbsentSections) {
   EXPECT_THAT(out_, HasSubstr("\n  AULAT            1 fila\n"));
   EXPECT_THAT(out_, HasSubstr("(sus tablas quedan vacías): MATERIAS PROFESORES GRUPOS "
                               "ASIGNATURAS TRAMOS\n"));
+}
+
+TEST_F(ConsoleAppTest, LinesThatCannotBeWrittenMakeTheRunFail) {
+  std::istringstream in;
+  std::ostringstream out, err;
+  out.setstate(std::ios::badbit);  // as a full disk or a closed pipe leaves it
+  EXPECT_EQ(RunConsole(Export("centro.xml"), in, out, err, false), kExitFailed);
+  EXPECT_EQ(err.str(), "pasahorario-cli: no se ha podido escribir en la salida estándar\n");
 }
 
 }  // namespace

@@ -29,22 +29,32 @@ void ConsoleUi::ShowError(std::string_view text) { err_ << text << '\n' << std::
 
 std::string ConsoleUi::AskStartTime(std::string_view entry) {
   if (options_.start_time) return *options_.start_time;
-  if (!options_.interactive) return "08:00";
+  if (!options_.interactive) {
+    out_ << "No hay terminal donde preguntar la hora de inicio de la primera clase: se toma "
+            "08:00 (--hora-inicio indica otra).\n";
+    return "08:00";
+  }
+  // The question comes back only when the last answer was refused; that
+  // answer is named, and Enter keeps the time first offered.
   if (questions_++ == 0) {
+    offered_ = TrimmedText(entry);
     out_ << "Debe indicar la Hora de Inicio de la primera clase en el Centro.\n";
   } else {
     out_ << "La hora '" << TrimmedText(entry)
          << "' no es válida: la hora no puede pasar de 23 ni los minutos de 59.\n";
   }
   for (;;) {
-    out_ << "Hora de Inicio de la Primera Clase: (Formato HH:MM) [" << TrimmedText(entry)
-         << "]: " << std::flush;
+    out_ << "Hora de Inicio de la Primera Clase: (Formato HH:MM) [" << offered_ << "]: "
+         << std::flush;
     std::string line;
     if (!std::getline(in_, line)) {
       out_ << '\n';
       throw Error("No se ha indicado la hora de inicio de la primera clase");
     }
-    if (IsBlank(line)) return std::string(entry);
+    if (IsBlank(line)) {
+      if (std::optional<std::string> kept = StartTimeEntry(offered_)) return *kept;
+      return offered_;
+    }
     if (std::optional<std::string> typed = StartTimeEntry(line)) return *typed;
     out_ << "Escriba la hora como HH:MM o H:MM, por ejemplo 08:00.\n";
   }

@@ -35,7 +35,8 @@ class ConsoleUi : public Ui {
   // Nothing here: the console prints the report after its summary lines.
   void ShowReport(const Report&) override {}
   // The option's time; else, on a terminal, asks until a time of the form
-  // HH:MM or H:MM is typed (an empty answer keeps `entry`); else "08:00".
+  // HH:MM or H:MM is typed (an empty answer keeps the time offered the first
+  // time, never one that was refused); else "08:00", saying so.
   // Throws Error when the terminal's input ends.
   std::string AskStartTime(std::string_view entry) override;
   void SetBusy(bool) override {}
@@ -52,6 +53,7 @@ class ConsoleUi : public Ui {
   std::ostream& err_;
   TMForm* form_ = nullptr;
   int questions_ = 0;
+  std::string offered_;  // the entry of the first question, trimmed
 };
 
 }  // namespace pasahorario

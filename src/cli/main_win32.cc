@@ -1,13 +1,12 @@
 // Entry of pasahorario-cli on Windows: the arguments arrive as UTF-16 and
 // become UTF-8 for the rest of the program (linked with -municode).
-#include <io.h>
-
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "base/unicode.h"
 #include "cli/console_app.h"
+#include "cli/terminal.h"
 
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
@@ -15,5 +14,6 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring_view argument(argv[i]);
     arguments.push_back(pasahorario::Utf16ToUtf8(std::u16string(argument.begin(), argument.end())));
   }
-  return pasahorario::RunConsole(arguments, std::cin, std::cout, std::cerr, _isatty(0) != 0);
+  return pasahorario::RunConsole(arguments, std::cin, std::cout, std::cerr,
+                                 pasahorario::StandardInputIsTerminal());
 }

@@ -1,6 +1,7 @@
 #include "cli/report.h"
 
 #include <iomanip>
+#include <sstream>
 #include <string>
 
 #include "base/utf8_path.h"
@@ -12,11 +13,15 @@ std::string Count(int n, std::string_view one, std::string_view many) {
   return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
 
+void WriteFindings(const Report& report, std::string_view indent, std::ostream& out) {
+  out << report.Summary() << '\n';
+  for (const std::string& line : report.Lines()) out << indent << line << '\n';
+}
+
 }  // namespace
 
-void PrintExportReport(const ExportSummary& summary, const std::filesystem::path& exchange_dir,
-                       std::ostream& out) {
-  out << "Tablas escritas en " << PathToUtf8(exchange_dir) << ":\n";
+void PrintExportTables(const ExportSummary& summary, std::string_view heading, std::ostream& out) {
+  out << heading << '\n';
   for (const ExportSummary::Table& table : summary.tables) {
     out << "  " << std::left << std::setw(11) << table.name << std::right << std::setw(7)
         << table.rows << (table.rows == 1 ? " fila\n" : " filas\n");
@@ -28,9 +33,13 @@ void PrintExportReport(const ExportSummary& summary, const std::filesystem::path
   }
 }
 
-void PrintImportReport(const ImportSummary& summary, std::ostream& out) {
-  out << "Resultado: " << PathToUtf8(summary.result_path) << '\n'
-      << "Profesores: " << summary.teachers << '\n'
+void PrintExportReport(const ExportSummary& summary, const std::filesystem::path& exchange_dir,
+                       std::ostream& out) {
+  PrintExportTables(summary, "Tablas escritas en " + PathToUtf8(exchange_dir) + ":", out);
+}
+
+void PrintImportCounts(const ImportSummary& summary, std::ostream& out) {
+  out << "Profesores: " << summary.teachers << '\n'
       << "Actividades: " << summary.activities << '\n';
   if (summary.unmatched.empty()) {
     out << "Todos los valores han encontrado correspondencia.\n";
@@ -41,6 +50,31 @@ void PrintImportReport(const ImportSummary& summary, std::ostream& out) {
     out << "  " << u.kind << ": '" << u.code << "' ("
         << Count(u.activities, "actividad", "actividades") << ")\n";
   }
+}
+
+void PrintImportReport(const ImportSummary& summary, std::ostream& out) {
+  out << "Resultado: " << PathToUtf8(summary.result_path) << '\n';
+  PrintImportCounts(summary, out);
+}
+
+void PrintFindings(const Report& report, std::ostream& out) { WriteFindings(report, "  ", out); }
+
+std::string ReportFileText(std::string_view command, const std::filesystem::path& chosen_file,
+                           const std::filesystem::path& exchange_dir,
+                           const std::vector<ReportPart>& parts) {
+  std::ostringstream text;
+  text << "Pasahorario: informe de " << command << '\n'
+       << "Archivo: " << PathToUtf8(chosen_file) << '\n'
+       << "Carpeta de intercambio: " << PathToUtf8(exchange_dir) << '\n';
+  for (const ReportPart& part : parts) {
+    text << '\n' << part.title << ":\n";
+    if (!part.note.empty()) {
+      text << part.note << '\n';
+    } else if (part.report != nullptr) {
+      WriteFindings(*part.report, "", text);
+    }
+  }
+  return text.str();
 }
 
 }  // namespace pasahorario

@@ -28,5 +28,31 @@ TEST(ReportTest, ImportSaysSoWhenEveryValueMatchedAndListsTheOthers) {
             "  AULA sin fila en AULAT: 'LAB2' (3 actividades)\n");
 }
 
+TEST(ReportTest, FindingsFollowTheirSummaryOnScreenAndInTheFile) {
+  Report report;
+  report.Add({FindingKind::kCut, "PROFT", 3, "Ana Belén", "NOMBRE recortado a 6 caracteres"});
+  report.Add({FindingKind::kNoActivity, "SOLUC", 0, "", "SOLUC no tiene ninguna actividad"});
+  std::ostringstream screen;
+  PrintFindings(report, screen);
+  EXPECT_EQ(screen.str(), report.Summary() + "\n" +
+                              "  PROFT, registro 3: NOMBRE recortado a 6 caracteres\n"
+                              "  SOLUC: SOLUC no tiene ninguna actividad\n");
+
+  const Report none;
+  const std::string file =
+      ReportFileText("comprobar", "/datos/centro.xml", "/XTEMP",
+                     {{"Exportación", &report, ""},
+                      {"Importación", &none, ""},
+                      {"Otra", nullptr, "No se comprueba: falta SOLUC."}});
+  EXPECT_EQ(file,
+            "Pasahorario: informe de comprobar\nArchivo: /datos/centro.xml\n"
+            "Carpeta de intercambio: /XTEMP\n"
+            "\nExportación:\n" + report.Summary() + "\n"
+            "PROFT, registro 3: NOMBRE recortado a 6 caracteres\n"
+            "SOLUC: SOLUC no tiene ninguna actividad\n"
+            "\nImportación:\nSin avisos\n"
+            "\nOtra:\nNo se comprueba: falta SOLUC.\n");
+}
+
 }  // namespace
 }  // namespace pasahorario

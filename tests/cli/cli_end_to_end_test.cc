@@ -40,6 +40,11 @@ std::string Quoted(const std::string& text) {
   return quoted + "'";
 }
 
+// What the console says when it cannot ask for the start time.
+const std::string kNoTerminal =
+    "No hay terminal donde preguntar la hora de inicio de la primera clase: se toma 08:00 "
+    "(--hora-inicio indica otra).\n";
+
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -49,8 +54,13 @@ class CliTest : public ::testing::Test {
              std::to_string(std::random_device{}()));
     fs::remove_all(root_);
     fs::create_directories(xtemp());
+    fs::create_directories(root_ / "tmp");
+    fs::create_directories(root_ / "consola");
     fs::copy_file(fs::path(PASAHORARIO_SOURCE_DIR) / "examples" / "delphos-exportacion.xml",
                   root_ / "centro.xml");
+    std::ofstream(root_ / "aula.xml")
+        << "<SERVICIO><SALIDAS><listasal seq=\"AULAS\"><listasal><salida>1</salida>"
+           "<salida>A1</salida><salida>Aula 1</salida></listasal></listasal></SALIDAS></SERVICIO>";
     std::ofstream(root_ / "roto.xml") << "<SERVICIO><SALIDAS><listasal seq=\"MATERIAS\">";
     // A slot number that is not a whole number stops the export in its last
     // converter, after the other five tables have been staged.
@@ -66,16 +76,19 @@ class CliTest : public ::testing::Test {
   fs::path xtemp() const { return root_ / "XTEMP"; }
 
   // Runs the program in `root_` with `arguments`, standard input empty (not
-  // a terminal).
-  Result Run(const std::vector<std::string>& arguments) const {
-    std::string command = "cd " + Quoted(root_.string()) + " && " + Quoted(PASAHORARIO_CLI);
+  // a terminal), its temporary files under tmp/, standard output to
+  // `stdout_to` (relative to `root_`); what it printed is kept in consola/.
+  Result Run(const std::vector<std::string>& arguments,
+             const std::string& stdout_to = "consola/out.txt") const {
+    std::string command = "cd " + Quoted(root_.string()) + " && TMPDIR=" +
+                          Quoted((root_ / "tmp").string()) + " " + Quoted(PASAHORARIO_CLI);
     for (const std::string& a : arguments) command += " " + Quoted(a);
-    command += " </dev/null >out.txt 2>err.txt";
+    command += " </dev/null >" + Quoted(stdout_to) + " 2>consola/err.txt";
     const int raw = std::system(command.c_str());
     Result result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = Read(root_ / "out.txt");
-    result.err = Read(root_ / "err.txt");
+    result.out = Read(root_ / "consola" / "out.txt");
+    result.err = Read(root_ / "consola" / "err.txt");
     return result;
   }
   Result Export(const std::string& file, std::vector<std::string> more = {}) const {
@@ -84,13 +97,19 @@ class CliTest : public ::testing::Test {
     return Run(arguments);
   }
 
-  // Every file of the exchange directory with its bytes.
-  std::map<std::string, std::string> Tables() const {
+  // Every file of `folder` (default: the exchange directory) with its bytes.
+  std::map<std::string, std::string> Tables(const fs::path& folder = {}) const {
     std::map<std::string, std::string> tables;
-    for (const auto& entry : fs::directory_iterator(xtemp())) {
-      tables[entry.path().filename().string()] = Read(entry.path());
+    for (const auto& entry : fs::directory_iterator(folder.empty() ? xtemp() : folder)) {
+      if (entry.is_regular_file()) tables[entry.path().filename().string()] = Read(entry.path());
     }
     return tables;
+  }
+
+  void GenerateSolution() const {
+    const std::string generate =
+        Quoted(PASAHORARIO_GENERAR_SOLUC) + " " + Quoted(xtemp().string()) + " >/dev/null";
+    ASSERT_EQ(std::system(generate.c_str()), 0);
   }
 
   std::string FirstStart() const {
@@ -108,7 +127,8 @@ TEST_F(CliTest, CompletedExportPrintsWhatItWroteAndExitsZero) {
   const Result r = Export("centro");  // ".xml" is added
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_THAT(r.err, IsEmpty());
-  EXPECT_THAT(r.out, AllOf(StartsWith("Proceso finalizado\nTablas escritas en " + xtemp().string()),
+  EXPECT_THAT(r.out, AllOf(StartsWith(kNoTerminal + "Proceso finalizado\nTablas escritas en " +
+                                      xtemp().string()),
                            HasSubstr("  ASIGNOMT        30 filas\n"),
                            HasSubstr("  DIASHORAST      30 filas\n")));
   EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Hora de Inicio"))) << "no terminal: no question";
@@ -134,13 +154,30 @@ TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
       {{"exportar", "no-existe", "--xtemp", x}, 3, "No existe archivo\n", r + "/no-existe.xml"},
       {{"importar", "no-existe.xml", "--xtemp", x}, 3, "No existe archivo\n", r + "/no-existe.xml"},
       {{"exportar", "roto.xml", "--xtemp", x}, 1, "", "roto.xml"},
-      {{"exportar", "tramo-malo.xml", "--xtemp", x}, 1, "", "'X' is not a valid integer value\n"},
+      {{"exportar", "tramo-malo.xml", "--xtemp", x},
+       1,
+       kNoTerminal,
+       "'X' is not a valid integer value\n"},
       {{"importar", "roto.xml", "--xtemp", x}, 1, "", "roto.xml"},
       {{"exportar", "centro.xml", "--xtemp", r + "/no-hay"}, 1, "", "no-hay"},
-      {{}, 2, "", "exportar o importar"},
-      {{"exportar"}, 2, "", "FICHERO.xml"},
-      {{"convertir", "centro.xml"}, 2, "", "pasahorario-cli --help"},
-      {{"exportar", "centro.xml", "otro.xml", "--xtemp", x}, 2, "", "otro.xml"},
+      {{"comprobar", "no-existe", "--xtemp", x}, 3, "No existe archivo\n", r + "/no-existe.xml"},
+      {{"comprobar", "roto.xml", "--xtemp", x}, 1, "", "roto.xml"},
+      {{"comprobar", "centro.xml", "--xtemp", r + "/no-hay"},
+       1,
+       "",
+       "No existe la carpeta de intercambio " + r + "/no-hay"},
+      {{}, 2, "", "Indique la orden: exportar, importar o comprobar\n"},
+      {{"exportar"}, 2, "", "Falta el archivo XML de DELPHOS: exportar FICHERO.xml\n"},
+      {{"convertir", "centro.xml"},
+       2,
+       "",
+       "Orden desconocida: convertir. Las órdenes son exportar, importar o comprobar\n"
+       "Consulte: pasahorario-cli --help\n"},
+      {{"exportar", "centro.xml", "otro.xml", "--xtemp", x}, 2, "", "Sobran argumentos: otro.xml"},
+      {{"exportar", "centro.xml", "--otra", "--xtemp", x},
+       2,
+       "",
+       "Opción desconocida para la orden exportar: --otra\n"},
       {{"exportar", "centro.xml", "--xtemp", x, "--hora-inicio", "24:00"},
        2,
        "",
@@ -150,9 +187,24 @@ TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
        "",
        "los minutos no pueden pasar de 59"},
       {{"exportar", "centro.xml", "--xtemp", x, "--hora-inicio", "8h"}, 2, "", "HH:MM o H:MM"},
-      {{"exportar", "centro.xml", "--xtemp", x, "--hora-inicio"}, 2, "", "--hora-inicio"},
-      {{"importar", "centro.xml", "--xtemp", x, "--hora-inicio", "08:00"}, 2, "", "--hora-inicio"},
+      {{"exportar", "centro.xml", "--xtemp", x, "--hora-inicio"},
+       2,
+       "",
+       "Falta el valor de la opción --hora-inicio HH:MM\n"},
+      {{"importar", "centro.xml", "--xtemp", x, "--hora-inicio", "08:00"},
+       2,
+       "",
+       "Opción desconocida para la orden importar: --hora-inicio\n"},
+      {{"exportar", "centro.xml", "--xtemp", x, "--xtemp", x},
+       2,
+       "",
+       "La opción --xtemp se ha dado más de una vez\n"},
       {{"exportar", "centro.xml", "--xtemp", ""}, 2, "", "--xtemp"},
+      {{"comprobar", "centro.xml", "--informe", ""}, 2, "", "--informe"},
+      {{"exportar", "centro", "--xtemp", x, "--informe", "./centro.xml"},
+       2,
+       "",
+       "El informe (--informe) no puede escribirse sobre el archivo XML elegido"},
   };
   for (const Case& c : cases) {
     std::string trace;
@@ -167,14 +219,14 @@ TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
     }
     EXPECT_EQ(Tables(), before);
   }
+  EXPECT_EQ(Read(root_ / "centro.xml"), Read(fs::path(PASAHORARIO_SOURCE_DIR) / "examples" /
+                                             "delphos-exportacion.xml"));
 }
 
 TEST_F(CliTest, ImportAfterExportPrintsTheResultAndEveryUnmatchedValue) {
   ASSERT_EQ(Export("centro.xml").status, 0);
   // The example solution: one session in a lab DELPHOS does not know yet.
-  const std::string generate =
-      Quoted(PASAHORARIO_GENERAR_SOLUC) + " " + Quoted(xtemp().string()) + " >/dev/null";
-  ASSERT_EQ(std::system(generate.c_str()), 0);
+  GenerateSolution();
   const std::string chosen = Read(root_ / "centro.xml");
   const auto tables = Tables();
 
@@ -193,8 +245,11 @@ TEST_F(CliTest, ImportAfterExportPrintsTheResultAndEveryUnmatchedValue) {
 TEST_F(CliTest, HelpIsSpanishAndExitsZero) {
   const Result r = Run({"--help"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_THAT(r.out, AllOf(HasSubstr("Uso: pasahorario-cli"), HasSubstr("exportar"),
-                           HasSubstr("importar"), HasSubstr("No existe archivo")));
+  // The top level lists every command with all its options.
+  EXPECT_THAT(r.out, AllOf(HasSubstr("Uso: pasahorario-cli"), HasSubstr("\nexportar\n"),
+                           HasSubstr("\nimportar\n"), HasSubstr("\ncomprobar\n"),
+                           HasSubstr("--hora-inicio HH:MM"), HasSubstr("--informe FICHERO"),
+                           HasSubstr("No existe archivo"), HasSubstr("4 comprobar")));
   const Result e = Run({"exportar", "--help"});
   EXPECT_EQ(e.status, 0);
   EXPECT_THAT(e.out, AllOf(HasSubstr("--hora-inicio HH:MM"), HasSubstr("--xtemp CARPETA"),
@@ -209,6 +264,94 @@ TEST_F(CliTest, PathsWithBlanksAndAccents) {
       Run({"exportar", (folder / "centro ñ").string(), "--xtemp", (folder / "xtemp").string()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(fs::exists(folder / "xtemp" / "ASIGNOMT.DBF"));
+}
+
+TEST_F(CliTest, ComprobarWritesNothingAndTellsWhatItFoundInItsExitStatus) {
+  ASSERT_EQ(Export("centro.xml").status, 0);
+  const auto root_files = Tables(root_);
+  const auto no_solution = Tables();
+
+  // Nothing to tell; the import is left out without SOLUC.
+  const Result clean = Run({"comprobar", "aula", "--xtemp", xtemp().string()});
+  EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
+  EXPECT_THAT(clean.out,
+              AllOf(HasSubstr("Exportación comprobada; no se ha escrito ninguna tabla en " +
+                              xtemp().string() + ". Se escribirían:\n  ASIGNOMT         0 filas\n"),
+                    HasSubstr("  AULAT            1 fila\n"),
+                    EndsWith("No se comprueba la importación: faltan en " + xtemp().string() +
+                             ": SOLUC\n")));
+  EXPECT_EQ(Tables(), no_solution);
+
+  // A solution value without a match is something to tell.
+  GenerateSolution();
+  const auto with_solution = Tables();
+  const Result found = Run({"comprobar", "centro.xml", "--xtemp", xtemp().string(), "--informe",
+                            (root_ / "consola" / "informe.txt").string()});
+  EXPECT_EQ(found.status, 4) << found.err;
+  EXPECT_THAT(found.err, IsEmpty());
+  EXPECT_THAT(found.out,
+              AllOf(HasSubstr("Importación comprobada; no se ha escrito el resultado.\n"
+                              "Profesores: 20\nActividades: "),
+                    HasSubstr("AULA sin fila en AULAT: 'LAB2' (1 actividad)\n")));
+  EXPECT_THAT(Read(root_ / "consola" / "informe.txt"),
+              AllOf(StartsWith("Pasahorario: informe de comprobar\nArchivo: " +
+                               (root_ / "centro.xml").string() + "\nCarpeta de intercambio: " +
+                               xtemp().string() + "\n\nExportación:\n"),
+                    HasSubstr("\n\nImportación:\n")));
+
+  // The export would fail; the import is still checked.
+  const Result failing = Run({"comprobar", "tramo-malo.xml", "--xtemp", xtemp().string()});
+  EXPECT_EQ(failing.status, 1);
+  EXPECT_THAT(failing.err,
+              StartsWith("La exportación fallaría: 'X' is not a valid integer value"));
+  EXPECT_THAT(failing.out, HasSubstr("Importación comprobada"));
+
+  EXPECT_EQ(Tables(), with_solution);
+  EXPECT_EQ(Tables(root_), root_files) << "no result beside the chosen file";
+  EXPECT_TRUE(fs::is_empty(root_ / "tmp")) << "the private folder is removed";
+}
+
+TEST_F(CliTest, ReportFileHoldsTheCommandsFindings) {
+  const fs::path informe = root_ / "consola" / "informe.txt";
+  const Result exported = Export("centro.xml", {"--informe", informe.string()});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  const std::string header = "Pasahorario: informe de exportar\nArchivo: " +
+                             (root_ / "centro.xml").string() + "\nCarpeta de intercambio: " +
+                             xtemp().string() + "\n\nExportación:\n";
+  EXPECT_THAT(Read(informe), StartsWith(header));
+  // The findings are those the console printed last.
+  const std::string findings = Read(informe).substr(header.size());
+  EXPECT_THAT(exported.out, EndsWith("\n" + findings));
+
+  GenerateSolution();
+  ASSERT_EQ(Run({"importar", "centro.xml", "--xtemp", xtemp().string(), "--informe",
+                 informe.string()})
+                .status,
+            0);
+  EXPECT_THAT(Read(informe), HasSubstr("informe de importar\n"));
+
+  // The command completed, but the report the user asked for is missing.
+  const Result unwritable = Run({"importar", "centro.xml", "--xtemp", xtemp().string(),
+                                 "--informe", (root_ / "no-hay" / "informe.txt").string()});
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_THAT(unwritable.err, HasSubstr("No se pudo escribir el archivo " +
+                                        (root_ / "no-hay" / "informe.txt").string()));
+}
+
+TEST_F(CliTest, ExchangeDirectoryIsFoundInAnyLetterCase) {
+  const std::string lower = (root_ / "xtemp").string();
+  EXPECT_EQ(Run({"exportar", "centro.xml", "--xtemp", lower}).status, 0);
+  EXPECT_TRUE(fs::exists(xtemp() / "ASIGNOMT.DBF"));
+  EXPECT_FALSE(fs::exists(root_ / "xtemp"));
+  const Result checked = Run({"comprobar", "aula.xml", "--xtemp", lower});
+  EXPECT_EQ(checked.status, 0) << checked.err;
+  EXPECT_THAT(checked.out, HasSubstr("ninguna tabla en " + xtemp().string()));
+}
+
+TEST_F(CliTest, OutputThatCannotBeWrittenFailsTheCommand) {
+  const Result r = Run({"exportar", "centro.xml", "--xtemp", xtemp().string()}, "/dev/full");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("no se ha podido escribir en la salida estándar"));
 }
 
 }  // namespace

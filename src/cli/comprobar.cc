@@ -1,0 +1,104 @@
+#include "cli/comprobar.h"
+
+#include <exception>
+#include <random>
+#include <system_error>
+
+#include "base/error.h"
+#include "base/utf8_path.h"
+#include "worktables/table_path.h"
+
+namespace pasahorario {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The tables the import opens, SOLUC first.
+constexpr const char* kImportTables[] = {"SOLUC",    "GRUPOST",    "PROFT", "AULAT",
+                                         "ASIGNOMT", "DIASHORAST", "ASIGT"};
+
+// A folder of our own under the system's temporary directory, removed with
+// everything in it when the object goes.
+class PrivateFolder {
+ public:
+  PrivateFolder() {
+    const fs::path base = fs::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const fs::path candidate = base / ("pasahorario-comprobar-" + std::to_string(random()));
+      std::error_code ec;
+      if (fs::create_directory(candidate, ec)) {
+        path_ = candidate;
+        return;
+      }
+    }
+    throw Error("No se puede crear una carpeta temporal en " + PathToUtf8(base));
+  }
+  PrivateFolder(const PrivateFolder&) = delete;
+  PrivateFolder& operator=(const PrivateFolder&) = delete;
+  ~PrivateFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// Whether the exchange directory holds an export that was interrupted while
+// its tables were being replaced. The dry run must not finish or undo it:
+// only tell it. Answers false until the export keeps a journal; the check
+// of that journal goes here.
+bool RepairPending(const fs::path& /*exchange_dir*/) { return false; }
+
+// The export's refusal of a missing exchange directory, which the dry run
+// would not meet since it writes elsewhere; without it the import is not
+// worth trying either.
+void CheckExchangeDir(const fs::path& dir) {
+  std::error_code ec;
+  if (!fs::is_directory(dir, ec)) {
+    throw Error("No existe la carpeta de intercambio " + PathToUtf8(dir) +
+                "; no se ha cambiado ninguna tabla");
+  }
+}
+
+}  // namespace
+
+bool DryRun::has_findings() const {
+  return repair_pending || (export_summary && !export_summary->report.empty()) ||
+         (import_summary &&
+          (!import_summary->report.empty() || !import_summary->unmatched.empty()));
+}
+
+DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
+                 const fs::path& exchange_dir, const AskStartTimeFn& ask_start_time) {
+  CheckExchangeDir(exchange_dir);
+  DryRun run;
+  run.repair_pending = RepairPending(exchange_dir);
+  PrivateFolder folder;
+  try {
+    fs::create_directory(folder.path() / "XTEMP");
+    run.export_summary = ExportarTodo(doc, folder.path() / "XTEMP", ask_start_time);
+  } catch (const std::exception& e) {
+    run.export_summary.reset();
+    run.export_error = e.what();
+  }
+
+  if (run.repair_pending) return run;
+  for (const char* table : kImportTables) {
+    std::error_code ec;
+    const fs::path file = dbf::ResolveLetterCase(exchange_dir / (std::string(table) + ".DBF"));
+    if (!fs::is_regular_file(file, ec)) run.import_missing.emplace_back(table);
+  }
+  if (!run.import_missing.empty()) return run;
+  try {
+    // The result goes into the private folder under the chosen file's name.
+    run.import_summary = Importar(doc, folder.path() / chosen_file.filename(), exchange_dir);
+  } catch (const std::exception& e) {
+    run.import_error = e.what();
+  }
+  return run;
+}
+
+}  // namespace pasahorario
