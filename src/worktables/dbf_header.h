@@ -25,6 +25,7 @@ struct TableHeader {
   int record_length = 0;      // including the delete flag
   uint32_t record_count = 0;  // as the header says; may exceed what the file holds
   int code_page = 1252;       // single-byte page for the text
+  bool code_page_declared = true;  // false: driver byte 0 (and no level-7 driver name)
   std::vector<StoredField> fields;
 };
 
@@ -35,6 +36,7 @@ struct HeaderProblem {
     kTruncated,  // the file ends inside the header
     kMultiByte,  // text in a multi-byte code page (`code_page`)
     kEncrypted,
+    kDamaged,    // parts that a writer would never produce (a header length off by one)
   } kind = kNotDbase;
   std::string detail;  // Spanish, for the message; may be empty
   int code_page = 0;
@@ -44,9 +46,11 @@ struct HeaderProblem {
 // least its header). Never reads outside `file`.
 std::variant<TableHeader, HeaderProblem> ReadHeader(std::string_view file);
 
-// The record count a header promises, cut to the whole records `file_size`
-// bytes can hold.
-uint32_t RecordsHeld(const TableHeader& header, uint64_t file_size);
+// Empty when a file of `file_size` bytes holds every record the header
+// announces (bytes after them do not matter); otherwise, in Spanish, both
+// counts ("la cabecera anuncia 182 filas y el archivo sólo contiene 2
+// completas").
+std::string RecordCountProblem(const TableHeader& header, uint64_t file_size);
 
 struct Date {
   int year = 1900;  // four digits
