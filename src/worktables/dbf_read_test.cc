@@ -191,6 +191,39 @@ TEST_F(DbfReadTest, Level7DriverNamesGiveTheCodePage) {
   }
 }
 
+// Which fields hold numbers depends on the header kind: B is a memo block
+// in dBase and a double in Visual FoxPro, O exists only in level 7.
+TEST_F(DbfReadTest, HoldsNumberFollowsTheHeaderKind) {
+  const std::vector<FixtureField> fields = {{"C", 'C', 1}, {"N", 'N', 2}, {"F", 'F', 2},
+                                            {"I", 'I', 4}, {"L", 'L', 1}};
+  struct Case {
+    std::string name, bytes;
+    std::vector<bool> holds;  // C N F I L, then the header kind's own field
+  };
+  const std::string plain = std::string(" a 1 2", 6) + std::string(4, '\0') + "T";
+  const Case cases[] = {
+      {"dBase III, B memo",
+       DbaseBytes(0x83, 0x57, {fields[0], fields[1], fields[2], fields[3], fields[4], {"B", 'B', 10}},
+                  {plain + "         1"}, 1),
+       {false, true, true, true, false, false}},
+      {"Visual FoxPro, B double",
+       DbaseBytes(0x30, 0x03, {fields[0], fields[1], fields[2], fields[3], fields[4], {"B", 'B', 8}},
+                  {plain + std::string(8, '\0')}, 1, ""),
+       {false, true, true, true, false, true}},
+      {"level 7, O double",
+       Level7Bytes("DBWINUS0", 0, {fields[0], fields[1], fields[2], fields[3], fields[4], {"O", 'O', 8}},
+                   {plain + std::string(8, '\0')}),
+       {false, true, true, true, false, true}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DbfTable table = OpenBytes(c.bytes);
+    std::vector<bool> holds;
+    for (size_t i = 0; i < table.fields().size(); ++i) holds.push_back(table.HoldsNumber(static_cast<int>(i)));
+    EXPECT_EQ(holds, c.holds);
+  }
+}
+
 TEST_F(DbfReadTest, MultiByteCodePagesAreRefused) {
   for (const uint8_t driver : {0x13, 0x4D, 0x4E, 0x4F, 0x78, 0x79, 0x7A, 0x7B}) {
     WriteBytes(dir_ / "T.DBF", DbaseBytes(0x03, driver, {{"C", 'C', 1}}, {" a"}, 1));

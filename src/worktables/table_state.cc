@@ -73,7 +73,7 @@ std::string_view DbfTable::Impl::Record(size_t row) const {
     window_rows = 0;
     // The file was held from the start, so it still holds every row the
     // header announced unless the system failed.
-    if (!const_cast<LockedFile&>(handle).ReadAt(at, rows * length, &window) ||
+    if (!handle.ReadAt(at, rows * length, &window) ||
         window.size() != rows * length) {
       throw Error("No se pudo leer la fila " + std::to_string(row + 1) + " de " + Label());
     }

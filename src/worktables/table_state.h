@@ -27,7 +27,7 @@ struct DbfTable::Impl {
   std::filesystem::path file;
 
   // Open state.
-  LockedFile handle;
+  mutable LockedFile handle;   // read from const accessors through the window
   bool open = false;
   Flavor flavor = Flavor::kDbase;
   const CodePage* page = nullptr;  // nullptr: the text is UTF-8
