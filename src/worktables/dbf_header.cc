@@ -202,12 +202,12 @@ Date Today() {
   return {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday};
 }
 
-std::string FieldListProblem(const std::vector<FieldSpec>& fields) {
+std::string FieldListProblem(const std::vector<FieldLayout>& fields) {
   if (fields.empty()) return "la tabla no tiene campos";
   if (fields.size() > 1000) return "la tabla tiene demasiados campos";
   int record_length = 1;
   for (size_t i = 0; i < fields.size(); ++i) {
-    const FieldSpec& f = fields[i];
+    const FieldLayout& f = fields[i];
     bool good_name = !f.name.empty() && f.name.size() <= 10 &&
                      ((f.name[0] >= 'A' && f.name[0] <= 'Z') || (f.name[0] >= 'a' && f.name[0] <= 'z'));
     for (const char c : f.name) {
@@ -246,9 +246,9 @@ std::string FieldListProblem(const std::vector<FieldSpec>& fields) {
   return "";
 }
 
-int RecordLength(const std::vector<FieldSpec>& fields) {
+int RecordLength(const std::vector<FieldLayout>& fields) {
   int length = 1;
-  for (const FieldSpec& f : fields) length += f.width;
+  for (const FieldLayout& f : fields) length += f.width;
   return length;
 }
 
@@ -261,7 +261,7 @@ std::string DateAndCount(Date date, uint32_t record_count) {
   return bytes;
 }
 
-std::string BuildHeader(const std::vector<FieldSpec>& fields, Date date) {
+std::string BuildHeader(const std::vector<FieldLayout>& fields, Date date) {
   const size_t header_length = 32 + 32 * fields.size() + 1;
   std::string header(header_length, '\0');
   header[0] = static_cast<char>(kVersionDbase3);
@@ -271,7 +271,7 @@ std::string BuildHeader(const std::vector<FieldSpec>& fields, Date date) {
   header[29] = static_cast<char>(kDriverWindows1252);
   for (size_t i = 0; i < fields.size(); ++i) {
     const size_t at = 32 + 32 * i;
-    const FieldSpec& f = fields[i];
+    const FieldLayout& f = fields[i];
     header.replace(at, f.name.size(), f.name);
     header[at + 11] = f.type;
     header[at + 16] = static_cast<char>(f.width);

@@ -15,7 +15,7 @@ namespace pasahorario::dbf {
 enum class Flavor { kDbase, kLevel7, kVisualFoxPro };
 
 struct StoredField {
-  FieldSpec layout;
+  FieldLayout layout;
   int offset = 0;  // of the field's first byte in the record (byte 0 is the delete flag)
 };
 
@@ -61,14 +61,14 @@ Date Today();
 
 // A check of a field list before it is written. Empty when it can be
 // written; otherwise what is wrong, in Spanish.
-std::string FieldListProblem(const std::vector<FieldSpec>& fields);
+std::string FieldListProblem(const std::vector<FieldLayout>& fields);
 
 // The header bytes, up to and including the 0x0D terminator, of a new
 // table with `fields` (which passed FieldListProblem) and no records.
-std::string BuildHeader(const std::vector<FieldSpec>& fields, Date date);
+std::string BuildHeader(const std::vector<FieldLayout>& fields, Date date);
 
 // Record length (with the delete flag) for `fields`.
-int RecordLength(const std::vector<FieldSpec>& fields);
+int RecordLength(const std::vector<FieldLayout>& fields);
 
 // The 7 bytes at offset 1 of a header: update date and record count.
 std::string DateAndCount(Date date, uint32_t record_count);

@@ -34,10 +34,10 @@ std::string BlankRecord(const TableHeader& header) {
 
 }  // namespace
 
-FieldSpec TextField(std::string name, int width) { return {std::move(name), 'C', width, 0}; }
-FieldSpec LogicalField(std::string name) { return {std::move(name), 'L', 1, 0}; }
-FieldSpec IntegerField(std::string name) { return {std::move(name), 'N', 11, 0}; }
-FieldSpec FloatField(std::string name) { return {std::move(name), 'N', 20, 4}; }
+FieldLayout TextField(std::string name, int width) { return {std::move(name), 'C', width, 0}; }
+FieldLayout LogicalField(std::string name) { return {std::move(name), 'L', 1, 0}; }
+FieldLayout IntegerField(std::string name) { return {std::move(name), 'N', 11, 0}; }
+FieldLayout FloatField(std::string name) { return {std::move(name), 'N', 20, 4}; }
 
 DbfTable::DbfTable(fs::path dir, std::string name) : impl_(std::make_unique<Impl>()) {
   impl_->base_name = TableBaseName(name);
@@ -72,7 +72,7 @@ void DbfTable::CloseQuietly() noexcept {
   }
 }
 
-void DbfTable::Create(const std::vector<FieldSpec>& fields) {
+void DbfTable::Create(const std::vector<FieldLayout>& fields) {
   Impl& t = *impl_;
   if (t.open) throw Error("No se puede crear de nuevo " + t.Label() + " mientras está abierta");
   if (t.by_name) t.file = TablePath(t.dir, t.base_name);
@@ -212,7 +212,7 @@ void DbfTable::Close() {
 bool DbfTable::is_open() const { return impl_->open; }
 std::string DbfTable::name() const { return impl_->base_name; }
 const fs::path& DbfTable::path() const { return impl_->file; }
-const std::vector<FieldSpec>& DbfTable::fields() const { return impl_->specs; }
+const std::vector<FieldLayout>& DbfTable::fields() const { return impl_->specs; }
 
 std::optional<std::string> DbfTable::code_page_assumption() const {
   return impl_->open ? impl_->code_page_assumption : std::nullopt;

@@ -38,7 +38,7 @@
 
 namespace pasahorario::dbf {
 
-struct FieldSpec {
+struct FieldLayout {
   std::string name;   // up to 10 ASCII characters
   char type = 'C';    // C text, L logical, N numeric, F float (others: read only)
   int width = 0;      // bytes in the record
@@ -46,10 +46,10 @@ struct FieldSpec {
 };
 
 // The layouts this program creates.
-FieldSpec TextField(std::string name, int width);    // C(width)
-FieldSpec LogicalField(std::string name);            // L(1)
-FieldSpec IntegerField(std::string name);            // N(11,0)
-FieldSpec FloatField(std::string name);              // N(20,4)
+FieldLayout TextField(std::string name, int width);    // C(width)
+FieldLayout LogicalField(std::string name);            // L(1)
+FieldLayout IntegerField(std::string name);            // N(11,0)
+FieldLayout FloatField(std::string name);              // N(20,4)
 
 // The .DBF path of table `name` in `dir` as it exists on disk (letter case
 // resolved), or as it would be created when there is none. Throws Error
@@ -85,7 +85,7 @@ class DbfTable {
   // leaves any old file as it was, when the table is open, the field list
   // is not one of those, another program holds the old file, or the file
   // cannot be written.
-  void Create(const std::vector<FieldSpec>& fields);
+  void Create(const std::vector<FieldLayout>& fields);
 
   // Opens the table (no effect when already open) and stands on the first
   // row. kExclusive also keeps every other opening from succeeding until
@@ -108,7 +108,7 @@ class DbfTable {
 
   std::string name() const;                        // "ASIGNOMT", for messages
   const std::filesystem::path& path() const;
-  const std::vector<FieldSpec>& fields() const;    // empty while closed
+  const std::vector<FieldLayout>& fields() const;    // empty while closed
   // While open, when the header declares no code page: a Spanish sentence
   // saying which one the text is read in and why ("La tabla SOLUC no
   // declara su página de códigos; se lee como UTF-8, como dice el archivo

@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 class DbfTableTest : public testing_util::TempDirTest {
  protected:
   // Creates <dir>/T.DBF with `fields` and the rows `fill` appends.
-  DbfTable MakeTable(const std::vector<FieldSpec>& fields,
+  DbfTable MakeTable(const std::vector<FieldLayout>& fields,
                      const std::function<void(DbfTable&)>& fill = {}) {
     DbfTable table(dir_, "T");
     table.Create(fields);
@@ -277,7 +277,7 @@ TEST_F(DbfTableTest, CreateReplacesTheOldTableAndLeavesNoOtherFile) {
 TEST_F(DbfTableTest, BadFieldListsAreRefusedBeforeAnythingIsWritten) {
   MakeTable({TextField("VIEJO", 3)});
   const std::string old_bytes = ReadBytes(dir_ / "T.DBF");
-  const std::vector<std::vector<FieldSpec>> lists = {
+  const std::vector<std::vector<FieldLayout>> lists = {
       {},
       {TextField("", 3)},
       {TextField("NOMBRELARGO", 3)},

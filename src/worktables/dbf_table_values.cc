@@ -71,7 +71,7 @@ void DbfTable::Impl::TooWide(int field, const std::string& number) const {
 // Stores `number` (in decimal: `text`) in a numeric field.
 void DbfTable::Impl::StoreNumber(int field, double number, const std::string& text) {
   Impl& t = *this;
-  const FieldSpec& f = t.specs[field];
+  const FieldLayout& f = t.specs[field];
   char* out = t.raw_mutable(field);
   if (IsNumericText(f.type)) {
     std::string stored;
@@ -155,7 +155,7 @@ std::optional<bool> DbfTable::Logical(int field) const {
 void DbfTable::SetText(int field, std::string_view utf8) {
   Impl& t = *impl_;
   t.RequireNewRow(field);
-  const FieldSpec& f = t.specs[field];
+  const FieldLayout& f = t.specs[field];
   char* out = t.raw_mutable(field);
   const auto refuse = [&](const char* what) {
     throw Error("No se puede guardar '" + EscapedForMessage(utf8) + "' en " + t.FieldLabel(field) +
@@ -208,7 +208,7 @@ void DbfTable::SetLogical(int field, bool value) {
 void DbfTable::SetInteger(int field, int64_t value) {
   Impl& t = *impl_;
   t.RequireNewRow(field);
-  const FieldSpec& f = t.specs[field];
+  const FieldLayout& f = t.specs[field];
   if (IsNumericText(f.type)) {
     std::string stored;
     if (!FormatInteger(value, f.width, f.decimals, stored)) t.TooWide(field, std::to_string(value));

@@ -54,7 +54,7 @@ std::string DbfTable::Impl::Label() const {
 }
 
 std::string DbfTable::Impl::FieldLabel(int field) const {
-  const FieldSpec& f = specs[field];
+  const FieldLayout& f = specs[field];
   return "el campo " + NameForMessage(f.name) + " (" + EscapedForMessage(std::string(1, f.type)) +
          " " + std::to_string(f.width) + "," + std::to_string(f.decimals) + ") de " + Label();
 }
@@ -202,7 +202,7 @@ void DbfTable::Impl::RequireNewRow(int field) const {
 
 std::string DbfTable::Impl::TextAt(size_t row, int field) const {
   const std::string_view bytes = raw(row, field);
-  const FieldSpec& f = specs[field];
+  const FieldLayout& f = specs[field];
   const auto unreadable = [&](const char* kind) {
     return Error("No se puede leer " + FieldLabel(field) + ": es de tipo " + kind +
                  ", que este programa no lee");

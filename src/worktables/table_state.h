@@ -34,7 +34,7 @@ struct DbfTable::Impl {
   std::optional<std::string> code_page_assumption;
   int header_length = 0;
   int record_length = 0;
-  std::vector<FieldSpec> specs;
+  std::vector<FieldLayout> specs;
   std::vector<int> offsets;     // of each field in the record
   std::string blank_record;     // what Append adds
   size_t stored_rows = 0;       // rows the header announces, all in the file
