@@ -16,7 +16,7 @@ using delphos::XmlNode;
 
 // Creates `table_file` with `fields` and opens it.
 DbfTable NewTable(const std::filesystem::path& table_file,
-                  const std::vector<dbf::FieldSpec>& fields) {
+                  const std::vector<dbf::FieldLayout>& fields) {
   DbfTable table(table_file);
   table.Create(fields);
   table.Open();

@@ -58,7 +58,7 @@ inline delphos::XmlDocument Export(std::initializer_list<std::string> sections) 
 
 // A work table read back: its layout and every row's fields as text.
 struct TableContents {
-  std::vector<dbf::FieldSpec> fields;
+  std::vector<dbf::FieldLayout> fields;
   std::vector<std::map<std::string, std::string>> rows;
 
   std::vector<std::string> Column(const std::string& field) const {
@@ -83,9 +83,9 @@ inline TableContents ReadTable(const fs::path& file) {
 }
 
 // "NAME C 10 0" per field, for comparing layouts.
-inline std::vector<std::string> Layout(const std::vector<dbf::FieldSpec>& fields) {
+inline std::vector<std::string> Layout(const std::vector<dbf::FieldLayout>& fields) {
   std::vector<std::string> layout;
-  for (const dbf::FieldSpec& f : fields) {
+  for (const dbf::FieldLayout& f : fields) {
     layout.push_back(f.name + " " + f.type + " " + std::to_string(f.width) + " " +
                      std::to_string(f.decimals));
   }

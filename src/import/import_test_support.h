@@ -19,7 +19,7 @@
 
 namespace pasahorario::import_testing {
 namespace fs = std::filesystem;
-using dbf::FieldSpec;
+using dbf::FieldLayout;
 using dbf::IntegerField;
 using dbf::LogicalField;
 using dbf::TextField;
@@ -27,46 +27,46 @@ using dbf::TextField;
 // A row by field name; fields left out stay blank.
 using Row = std::map<std::string, std::string>;
 
-inline std::vector<FieldSpec> AsignomtLayout() {
+inline std::vector<FieldLayout> AsignomtLayout() {
   return {TextField("COD", 10), TextField("CODLARGO", 10), TextField("NOMBRE", 80),
           TextField("MATERIA", 12), LogicalField("ESTAREA")};
 }
-inline std::vector<FieldSpec> ProftLayout() {
+inline std::vector<FieldLayout> ProftLayout() {
   return {TextField("ABREV", 10), TextField("NOMBRE", 80),     TextField("DEPART", 40),
           IntegerField("DNI"),    TextField("X_EMPLEADO", 12), TextField("F_TOMAPOS", 10),
           TextField("EMAIL", 100)};
 }
-inline std::vector<FieldSpec> AulatLayout() {
+inline std::vector<FieldLayout> AulatLayout() {
   return {TextField("ABREV", 10), TextField("NOMBRE", 80), TextField("EDIFICIO", 1),
           IntegerField("MAXALUM"), TextField("DEPCENTRO", 10)};
 }
-inline std::vector<FieldSpec> GrupostLayout() {
+inline std::vector<FieldLayout> GrupostLayout() {
   return {TextField("ABREV", 10),   TextField("TURNO", 1), TextField("NIVEL", 5),
           TextField("CURSO", 3),    TextField("GRUPO", 2), TextField("UNIDAD", 12),
           TextField("DESCRIP", 80), TextField("MARCO", 1)};
 }
-inline std::vector<FieldSpec> AsigtLayout() {
+inline std::vector<FieldLayout> AsigtLayout() {
   return {TextField("CASIG", 10),    TextField("CPROF", 10), TextField("CGRUP", 10),
           TextField("CAULA", 10),    TextField("TURNO", 1),  TextField("NIVEL", 5),
           TextField("CURSO", 3),     TextField("GRUPO", 2),  dbf::FloatField("HORAS"),
           TextField("SESIONES", 20), TextField("NCONEX", 4), TextField("MATERIA", 12),
           TextField("CTAREA", 10)};
 }
-inline std::vector<FieldSpec> DiashorastLayout() {
+inline std::vector<FieldLayout> DiashorastLayout() {
   return {TextField("DIHO", 10),     TextField("CODDIHO", 10),  TextField("DIA", 20),
           TextField("TEXTODIA", 20), TextField("HORA", 8),      TextField("TEXTOHOR", 15),
           TextField("HORADESDE", 8), TextField("HORAHASTA", 8), TextField("MINUTOS", 8),
           TextField("MARCO", 1),     TextField("MARCOXML", 10)};
 }
 // SOLUC as the host leaves it: DIA and HORA numeric.
-inline std::vector<FieldSpec> SolucLayout() {
+inline std::vector<FieldLayout> SolucLayout() {
   return {TextField("PROF", 10),  {"DIA", 'N', 2, 0},    {"HORA", 'N', 2, 0},
           TextField("TAREA", 10), TextField("AULA", 10), TextField("CODGRUPO", 10),
           TextField("ASIG", 10),  TextField("NIVEL", 5), TextField("CURSO", 3)};
 }
 
 inline void WriteTable(const fs::path& dir, const std::string& name,
-                       const std::vector<FieldSpec>& fields, const std::vector<Row>& rows) {
+                       const std::vector<FieldLayout>& fields, const std::vector<Row>& rows) {
   dbf::DbfTable table(dir, name);
   table.Create(fields);
   table.Open();
@@ -91,7 +91,7 @@ struct WorkTables {
 };
 
 inline void WriteWorkTables(const fs::path& dir, const WorkTables& t,
-                            const std::vector<FieldSpec>& soluc_layout = SolucLayout()) {
+                            const std::vector<FieldLayout>& soluc_layout = SolucLayout()) {
   WriteTable(dir, "ASIGNOMT", AsignomtLayout(), t.asignomt);
   WriteTable(dir, "PROFT", ProftLayout(), t.proft);
   WriteTable(dir, "AULAT", AulatLayout(), t.aulat);

@@ -269,7 +269,7 @@ TEST_F(ImportarTest, FailuresWriteNothingAndReleaseTheTables) {
     std::string xml = kChosenXml;
   };
   const auto text_soluc = [] {
-    return std::vector<FieldSpec>{
+    return std::vector<FieldLayout>{
         TextField("PROF", 10),  TextField("DIA", 3),   TextField("HORA", 3),
         TextField("TAREA", 10), TextField("AULA", 10), TextField("CODGRUPO", 10),
         TextField("ASIG", 10),  TextField("NIVEL", 5), TextField("CURSO", 3)};

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <optional>
 
+#include "base/message_text.h"
 #include "base/text.h"
 #include "worktables/codepage.h"
 
@@ -50,17 +51,43 @@ int CodePageOf(std::string_view file, Flavor flavor) {
   return page;
 }
 
-// The width a binary field must have in this flavor, or 0 when any will do.
-int BinaryWidth(Flavor flavor, char type) {
-  if (flavor == Flavor::kLevel7) {
-    if (type == 'I' || type == '+') return 4;
-    if (type == 'O' || type == '@') return 8;
+// Whether the header names a code page at all: a driver byte, or in level 7
+// a driver name.
+bool DeclaresCodePage(std::string_view file, Flavor flavor) {
+  if (Byte(file, 29) != 0) return true;
+  return flavor == Flavor::kLevel7 && file[32] != '\0' && file[32] != ' ';
+}
+
+// The width a field of a fixed-width type must have in this flavor, or 0
+// when the type's width is free (or the type is unknown here).
+int FixedWidth(Flavor flavor, char type) {
+  switch (type) {
+    case 'I': case '+': return 4;
+    case 'O': case '@': case 'D': return 8;
+    case 'L': return 1;
+    case 'B': case 'Y': case 'T': return flavor == Flavor::kVisualFoxPro ? 8 : 0;
+    default: return 0;
   }
-  if (flavor == Flavor::kVisualFoxPro) {
-    if (type == 'I') return 4;
-    if (type == 'B' || type == 'Y' || type == 'T') return 8;
+}
+
+// Bytes a header may hold between the end of the field list and the first
+// record: Visual FoxPro's 263-byte backlink; in level 7 a field-properties
+// block; elsewhere only filling (NUL, or a second end mark).
+std::string GapProblem(Flavor flavor, std::string_view gap) {
+  if (flavor == Flavor::kVisualFoxPro && gap.size() < 263) {
+    return "le faltan " + std::to_string(263 - gap.size()) +
+           " bytes de la zona que sigue a la lista de campos";
   }
-  return 0;
+  if (flavor == Flavor::kVisualFoxPro) gap.remove_prefix(263);
+  // The smallest field-properties block is longer than this.
+  if (flavor == Flavor::kLevel7 && gap.size() >= 14) return "";
+  for (const char c : gap) {
+    if (c != '\0' && c != '\x0D' && c != '\x1A') {
+      return "la cabecera dice medir " + std::to_string(gap.size()) +
+             " bytes más de lo que ocupa su lista de campos, y en ellos hay datos";
+    }
+  }
+  return "";
 }
 
 HeaderProblem NotDbase(std::string detail) {
@@ -105,6 +132,7 @@ std::variant<TableHeader, HeaderProblem> ReadHeader(std::string_view file) {
                          0};
   }
   header.code_page = CodePageOf(file, *flavor);
+  header.code_page_declared = DeclaresCodePage(file, *flavor);
   if (IsMultiByteCodePage(header.code_page)) {
     return HeaderProblem{HeaderProblem::kMultiByte, "", header.code_page};
   }
@@ -112,7 +140,8 @@ std::variant<TableHeader, HeaderProblem> ReadHeader(std::string_view file) {
 
   const size_t name_size = *flavor == Flavor::kLevel7 ? 32 : 11;
   int offset = 1;
-  for (size_t at = descriptors_at;; at += descriptor_size) {
+  size_t at = descriptors_at;
+  for (;; at += descriptor_size) {
     if (at < header_length && file[at] == kFieldListEnd) break;
     if (at + descriptor_size > header_length) {
       return NotDbase("falta la marca de fin (0x0D) de la lista de campos");
@@ -131,19 +160,21 @@ std::variant<TableHeader, HeaderProblem> ReadHeader(std::string_view file) {
       field.layout.width += field.layout.decimals * 256;
       field.layout.decimals = 0;
     }
-    const std::string label = "el campo " + field.layout.name;
+    const std::string label = "el campo " + NameForMessage(field.layout.name);
     if (field.layout.width == 0) return NotDbase(label + " tiene anchura 0");
-    const int binary_width = BinaryWidth(*flavor, field.layout.type);
-    if (binary_width != 0 && field.layout.width != binary_width) {
-      return NotDbase(label + " es de tipo " + std::string(1, field.layout.type) +
+    const int fixed_width = FixedWidth(*flavor, field.layout.type);
+    if (fixed_width != 0 && field.layout.width != fixed_width) {
+      return NotDbase(label + " es de tipo " + EscapedForMessage(std::string(1, field.layout.type)) +
                       " y tiene anchura " + std::to_string(field.layout.width) + " en lugar de " +
-                      std::to_string(binary_width));
+                      std::to_string(fixed_width));
     }
     field.offset = offset;
     offset += field.layout.width;
     header.fields.push_back(std::move(field));
   }
   if (header.fields.empty()) return NotDbase("no tiene campos");
+  const std::string gap = GapProblem(*flavor, file.substr(at + 1, header_length - at - 1));
+  if (!gap.empty()) return HeaderProblem{HeaderProblem::kDamaged, gap, 0};
   if (offset != header.record_length) {
     return NotDbase("la longitud de registro de la cabecera (" +
                     std::to_string(header.record_length) + ") no cuadra con la de sus campos (" +
@@ -152,11 +183,16 @@ std::variant<TableHeader, HeaderProblem> ReadHeader(std::string_view file) {
   return header;
 }
 
-uint32_t RecordsHeld(const TableHeader& header, uint64_t file_size) {
+std::string RecordCountProblem(const TableHeader& header, uint64_t file_size) {
   const auto header_length = static_cast<uint64_t>(header.header_length);
-  if (file_size <= header_length || header.record_length <= 0) return 0;
-  const uint64_t held = (file_size - header_length) / static_cast<uint64_t>(header.record_length);
-  return static_cast<uint32_t>(std::min<uint64_t>(held, header.record_count));
+  const uint64_t held =
+      file_size <= header_length || header.record_length <= 0
+          ? 0
+          : (file_size - header_length) / static_cast<uint64_t>(header.record_length);
+  if (held >= header.record_count) return "";
+  return "la cabecera anuncia " + std::to_string(header.record_count) +
+         (header.record_count == 1 ? " fila" : " filas") + " y el archivo sólo contiene " +
+         std::to_string(held) + (held == 1 ? " completa" : " completas");
 }
 
 Date Today() {
@@ -166,12 +202,12 @@ Date Today() {
   return {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday};
 }
 
-std::string FieldListProblem(const std::vector<FieldSpec>& fields) {
+std::string FieldListProblem(const std::vector<FieldLayout>& fields) {
   if (fields.empty()) return "la tabla no tiene campos";
   if (fields.size() > 1000) return "la tabla tiene demasiados campos";
   int record_length = 1;
   for (size_t i = 0; i < fields.size(); ++i) {
-    const FieldSpec& f = fields[i];
+    const FieldLayout& f = fields[i];
     bool good_name = !f.name.empty() && f.name.size() <= 10 &&
                      ((f.name[0] >= 'A' && f.name[0] <= 'Z') || (f.name[0] >= 'a' && f.name[0] <= 'z'));
     for (const char c : f.name) {
@@ -210,9 +246,9 @@ std::string FieldListProblem(const std::vector<FieldSpec>& fields) {
   return "";
 }
 
-int RecordLength(const std::vector<FieldSpec>& fields) {
+int RecordLength(const std::vector<FieldLayout>& fields) {
   int length = 1;
-  for (const FieldSpec& f : fields) length += f.width;
+  for (const FieldLayout& f : fields) length += f.width;
   return length;
 }
 
@@ -225,7 +261,7 @@ std::string DateAndCount(Date date, uint32_t record_count) {
   return bytes;
 }
 
-std::string BuildHeader(const std::vector<FieldSpec>& fields, Date date) {
+std::string BuildHeader(const std::vector<FieldLayout>& fields, Date date) {
   const size_t header_length = 32 + 32 * fields.size() + 1;
   std::string header(header_length, '\0');
   header[0] = static_cast<char>(kVersionDbase3);
@@ -235,7 +271,7 @@ std::string BuildHeader(const std::vector<FieldSpec>& fields, Date date) {
   header[29] = static_cast<char>(kDriverWindows1252);
   for (size_t i = 0; i < fields.size(); ++i) {
     const size_t at = 32 + 32 * i;
-    const FieldSpec& f = fields[i];
+    const FieldLayout& f = fields[i];
     header.replace(at, f.name.size(), f.name);
     header[at + 11] = f.type;
     header[at + 16] = static_cast<char>(f.width);

@@ -15,7 +15,7 @@ namespace pasahorario::dbf {
 enum class Flavor { kDbase, kLevel7, kVisualFoxPro };
 
 struct StoredField {
-  FieldSpec layout;
+  FieldLayout layout;
   int offset = 0;  // of the field's first byte in the record (byte 0 is the delete flag)
 };
 
@@ -25,6 +25,7 @@ struct TableHeader {
   int record_length = 0;      // including the delete flag
   uint32_t record_count = 0;  // as the header says; may exceed what the file holds
   int code_page = 1252;       // single-byte page for the text
+  bool code_page_declared = true;  // false: driver byte 0 (and no level-7 driver name)
   std::vector<StoredField> fields;
 };
 
@@ -35,6 +36,7 @@ struct HeaderProblem {
     kTruncated,  // the file ends inside the header
     kMultiByte,  // text in a multi-byte code page (`code_page`)
     kEncrypted,
+    kDamaged,    // parts that a writer would never produce (a header length off by one)
   } kind = kNotDbase;
   std::string detail;  // Spanish, for the message; may be empty
   int code_page = 0;
@@ -44,9 +46,11 @@ struct HeaderProblem {
 // least its header). Never reads outside `file`.
 std::variant<TableHeader, HeaderProblem> ReadHeader(std::string_view file);
 
-// The record count a header promises, cut to the whole records `file_size`
-// bytes can hold.
-uint32_t RecordsHeld(const TableHeader& header, uint64_t file_size);
+// Empty when a file of `file_size` bytes holds every record the header
+// announces (bytes after them do not matter); otherwise, in Spanish, both
+// counts ("la cabecera anuncia 182 filas y el archivo sólo contiene 2
+// completas").
+std::string RecordCountProblem(const TableHeader& header, uint64_t file_size);
 
 struct Date {
   int year = 1900;  // four digits
@@ -57,14 +61,14 @@ Date Today();
 
 // A check of a field list before it is written. Empty when it can be
 // written; otherwise what is wrong, in Spanish.
-std::string FieldListProblem(const std::vector<FieldSpec>& fields);
+std::string FieldListProblem(const std::vector<FieldLayout>& fields);
 
 // The header bytes, up to and including the 0x0D terminator, of a new
 // table with `fields` (which passed FieldListProblem) and no records.
-std::string BuildHeader(const std::vector<FieldSpec>& fields, Date date);
+std::string BuildHeader(const std::vector<FieldLayout>& fields, Date date);
 
 // Record length (with the delete flag) for `fields`.
-int RecordLength(const std::vector<FieldSpec>& fields);
+int RecordLength(const std::vector<FieldLayout>& fields);
 
 // The 7 bytes at offset 1 of a header: update date and record count.
 std::string DateAndCount(Date date, uint32_t record_count);

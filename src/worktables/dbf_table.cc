@@ -7,6 +7,7 @@
 
 #include "base/atomic_file.h"
 #include "base/error.h"
+#include "base/message_text.h"
 #include "base/text.h"
 #include "worktables/table_path.h"
 #include "worktables/table_state.h"
@@ -33,10 +34,10 @@ std::string BlankRecord(const TableHeader& header) {
 
 }  // namespace
 
-FieldSpec TextField(std::string name, int width) { return {std::move(name), 'C', width, 0}; }
-FieldSpec LogicalField(std::string name) { return {std::move(name), 'L', 1, 0}; }
-FieldSpec IntegerField(std::string name) { return {std::move(name), 'N', 11, 0}; }
-FieldSpec FloatField(std::string name) { return {std::move(name), 'N', 20, 4}; }
+FieldLayout TextField(std::string name, int width) { return {std::move(name), 'C', width, 0}; }
+FieldLayout LogicalField(std::string name) { return {std::move(name), 'L', 1, 0}; }
+FieldLayout IntegerField(std::string name) { return {std::move(name), 'N', 11, 0}; }
+FieldLayout FloatField(std::string name) { return {std::move(name), 'N', 20, 4}; }
 
 DbfTable::DbfTable(fs::path dir, std::string name) : impl_(std::make_unique<Impl>()) {
   impl_->base_name = TableBaseName(name);
@@ -71,7 +72,7 @@ void DbfTable::CloseQuietly() noexcept {
   }
 }
 
-void DbfTable::Create(const std::vector<FieldSpec>& fields) {
+void DbfTable::Create(const std::vector<FieldLayout>& fields) {
   Impl& t = *impl_;
   if (t.open) throw Error("No se puede crear de nuevo " + t.Label() + " mientras está abierta");
   if (t.by_name) t.file = TablePath(t.dir, t.base_name);
@@ -118,12 +119,18 @@ void DbfTable::Open(Access access) {
       throw Error("No se pudo abrir " + t.Label() + ": " + reason);
   }
 
+  // The header is at most 64 KiB (its length is a 16-bit number).
   std::string bytes;
-  if (!t.handle.ReadAll(&bytes)) {
+  uint64_t file_size = 0;
+  if (!t.handle.Size(&file_size) || !t.handle.ReadAt(0, 65536, &bytes)) {
     t.Reset();
     throw Error("No se pudo leer " + t.Label());
   }
   auto read = ReadHeader(bytes);
+  std::string count_problem;
+  if (const auto* header = std::get_if<TableHeader>(&read)) {
+    count_problem = RecordCountProblem(*header, file_size);
+  }
   if (const auto* problem = std::get_if<HeaderProblem>(&read)) {
     const std::string label = t.Label();
     t.Reset();
@@ -139,10 +146,17 @@ void DbfTable::Open(Access access) {
                     ", de varios bytes por carácter, que este programa no lee");
       case HeaderProblem::kEncrypted:
         throw Error("No se puede abrir " + label + ": está cifrada");
+      case HeaderProblem::kDamaged:
+        throw Error("No se puede abrir " + label + ": la tabla parece dañada (" + problem->detail +
+                    ")");
     }
   }
+  if (!count_problem.empty()) {
+    const std::string label = t.Label();
+    t.Reset();
+    throw Error("No se puede abrir " + label + ": está incompleta (" + count_problem + ")");
+  }
   TableHeader& header = std::get<TableHeader>(read);
-  const size_t rows = RecordsHeld(header, bytes.size());
 
   t.flavor = header.flavor;
   t.page = CodePage::Find(header.code_page);
@@ -155,34 +169,36 @@ void DbfTable::Open(Access access) {
     t.offsets.push_back(f.offset);
   }
   t.blank_record = BlankRecord(header);
-  bytes.erase(0, static_cast<size_t>(header.header_length));
-  bytes.resize(rows * static_cast<size_t>(header.record_length));
-  t.records = std::move(bytes);
-  t.stored_rows = rows;
-  t.live_rows = 0;
-  for (size_t row = 0; row < rows; ++row) t.live_rows += t.deleted(row) ? 0 : 1;
+  t.stored_rows = header.record_count;
   t.pending = false;
   t.filter_ready = false;
   t.open = true;
-  First();
+  try {
+    t.Reading([&] {
+      if (!header.code_page_declared) t.AssumeCodePage();
+      First();
+    });
+  } catch (const Error&) {
+    t.Reset();
+    throw;
+  }
 }
 
 void DbfTable::Close() {
   Impl& t = *impl_;
   if (!t.open) return;
   if (t.pending) {  // a row appended and never posted is dropped
-    t.records.resize(t.records.size() - static_cast<size_t>(t.record_length));
+    t.appended.resize(t.appended.size() - static_cast<size_t>(t.record_length));
     t.pending = false;
   }
   const size_t rows = t.row_count();
   if (rows > t.stored_rows) {
-    const size_t from = t.stored_rows * static_cast<size_t>(t.record_length);
-    const std::string_view added = std::string_view(t.records).substr(from);
+    const uint64_t from =
+        static_cast<uint64_t>(t.header_length) + uint64_t{t.stored_rows} * t.record_length;
     std::string reason;
     const bool written =
-        t.handle.WriteAt(static_cast<uint64_t>(t.header_length) + from, added, &reason) &&
-        t.handle.WriteAt(static_cast<uint64_t>(t.header_length) + t.records.size(), "\x1A",
-                         &reason) &&
+        t.handle.WriteAt(from, t.appended, &reason) &&
+        t.handle.WriteAt(from + t.appended.size(), "\x1A", &reason) &&
         t.handle.WriteAt(1, DateAndCount(Today(), static_cast<uint32_t>(rows)), &reason);
     if (!written) {
       const std::string label = t.Label();
@@ -196,9 +212,16 @@ void DbfTable::Close() {
 bool DbfTable::is_open() const { return impl_->open; }
 std::string DbfTable::name() const { return impl_->base_name; }
 const fs::path& DbfTable::path() const { return impl_->file; }
-const std::vector<FieldSpec>& DbfTable::fields() const { return impl_->specs; }
+const std::vector<FieldLayout>& DbfTable::fields() const { return impl_->specs; }
 
-std::optional<std::string> DbfTable::code_page_assumption() const { return std::nullopt; }
+std::optional<std::string> DbfTable::code_page_assumption() const {
+  return impl_->open ? impl_->code_page_assumption : std::nullopt;
+}
+
+bool DbfTable::HoldsNumber(int field) const {
+  impl_->RequireField(field);
+  return impl_->HoldsNumber(field);
+}
 
 int DbfTable::FieldIndex(std::string_view name) const {
   const Impl& t = *impl_;
@@ -207,7 +230,7 @@ int DbfTable::FieldIndex(std::string_view name) const {
   for (size_t i = 0; i < t.specs.size(); ++i) {
     if (AsciiLower(t.specs[i].name) == wanted) return static_cast<int>(i);
   }
-  throw Error("No existe el campo " + std::string(name) + " en " + t.Label());
+  throw Error("No existe el campo " + NameForMessage(name) + " en " + t.Label());
 }
 
 void DbfTable::Append() {
@@ -216,7 +239,7 @@ void DbfTable::Append() {
   if (!t.handle.writable()) throw Error("No se pueden añadir filas a " + t.Label() + ": es de solo lectura");
   if (t.row_count() >= 0xFFFFFFFFu) throw Error("No caben más filas en " + t.Label());
   t.PostPending();
-  t.records += t.blank_record;
+  t.Reading([&] { t.appended += t.blank_record; });
   t.pending = true;
   t.current = t.row_count() - 1;
 }
@@ -228,7 +251,7 @@ void DbfTable::First() {
   t.RequireOpen();
   t.PostPending();
   if (t.filtered && !t.filter_ready) t.PrepareFilter();
-  t.current = t.VisibleFrom(0);
+  t.current = t.Reading([&] { return t.VisibleFrom(0); });
 }
 
 void DbfTable::Next() {
@@ -236,18 +259,22 @@ void DbfTable::Next() {
   t.RequireOpen();
   t.PostPending();
   if (t.filtered && !t.filter_ready) t.PrepareFilter();
-  if (!t.at_end()) t.current = t.VisibleFrom(t.current + 1);
+  if (!t.at_end()) t.current = t.Reading([&] { return t.VisibleFrom(t.current + 1); });
 }
 
 bool DbfTable::Eof() const { return !impl_->open || impl_->at_end(); }
 
-size_t DbfTable::RowCount() const { return impl_->open ? impl_->live_rows : 0; }
+size_t DbfTable::RowCount() const {
+  const Impl& t = *impl_;
+  if (!t.open) return 0;
+  return t.Reading([&] { return t.LiveStoredRows(); }) + t.live_appended_rows;
+}
 
 void DbfTable::SetFilter(std::string_view expression) {
   Impl& t = *impl_;
   std::optional<EqualityFilter> filter = ParseEqualityFilter(expression);
   if (!filter) {
-    throw Error("El filtro \"" + std::string(expression) + "\" de " + t.Label() +
+    throw Error("El filtro \"" + EscapedForMessage(expression) + "\" de " + t.Label() +
                 " no tiene la forma CAMPO= 'valor'");
   }
   t.filter = std::move(filter);

@@ -3,16 +3,25 @@
 // Writes dBase III/IV tables (version 0x03, language driver 0x57, Windows
 // code page 1252). Reads dBase III, IV, 5, 7 and Visual FoxPro tables with
 // fields C N F L D I O + @, decoding text by the table's language driver
-// (a multi-byte code page is refused). Memo fields (M, G, dBase B) are
-// listed but their .DBT is never opened: reading one throws Error, so the
-// block number is never taken for the text. Deleted rows are never visited.
-// The whole table is held in memory while open, as raw records decoded field
-// by field on access; rows appended are written out on Close, in place at
-// the end of the file, with the header's record count updated.
+// (a multi-byte code page is refused). When the header declares no code
+// page, a .cpg file beside the table names it; without one, text that is
+// valid UTF-8 with characters of several bytes is read as UTF-8, anything
+// else as Windows-1252. Memo fields (M, G, dBase B) are listed but their
+// .DBT is never opened: reading one throws Error, so the block number is
+// never taken for the text. Deleted rows are never visited.
 //
-// A header record count larger than the file holds is cut to the whole
-// records present (a smaller one is kept). Failures are Error exceptions in
-// Spanish naming the table and its directory.
+// Rows are read from the file as they are visited, a window of records at a
+// time, so memory does not grow with the table. Rows appended are kept
+// until Close, which writes them in place after the last stored row and
+// updates the header's record count.
+//
+// A damaged table is refused, never half-read: a file holding fewer whole
+// records than its header announces, a header whose parts disagree (a
+// length off by one, a fixed-width type of another width), and, when it is
+// visited, a record whose first byte is neither a blank nor '*'. Bytes
+// after the last announced record are ignored. Failures are Error
+// exceptions in Spanish naming the table and its directory; running out of
+// memory while reading is one too.
 //
 // Names: a table is named without extension ("ASIGNOMT") or with it
 // ("ASIGNOMT.DBF"); the file is <name>.DBF in the directory. On file
@@ -29,7 +38,7 @@
 
 namespace pasahorario::dbf {
 
-struct FieldSpec {
+struct FieldLayout {
   std::string name;   // up to 10 ASCII characters
   char type = 'C';    // C text, L logical, N numeric, F float (others: read only)
   int width = 0;      // bytes in the record
@@ -37,18 +46,21 @@ struct FieldSpec {
 };
 
 // The layouts this program creates.
-FieldSpec TextField(std::string name, int width);    // C(width)
-FieldSpec LogicalField(std::string name);            // L(1)
-FieldSpec IntegerField(std::string name);            // N(11,0)
-FieldSpec FloatField(std::string name);              // N(20,4)
+FieldLayout TextField(std::string name, int width);    // C(width)
+FieldLayout LogicalField(std::string name);            // L(1)
+FieldLayout IntegerField(std::string name);            // N(11,0)
+FieldLayout FloatField(std::string name);              // N(20,4)
 
 // The .DBF path of table `name` in `dir` as it exists on disk (letter case
-// resolved), or as it would be created when there is none.
+// resolved), or as it would be created when there is none. Throws Error
+// naming both when two files (or two exchange directories) differ only in
+// letter case, as SOLUC.DBF and soluc.dbf: which one is meant is unknown.
 std::filesystem::path TablePath(const std::filesystem::path& dir, std::string_view name);
 
 // Deletes the table's .DBF and .MDX files (letter case resolved), each if
-// it exists. Failures are ignored, as the old table is replaced by the
-// create step anyway.
+// it exists. Failures to delete are ignored, as the old table is replaced
+// by the create step anyway; two names differing only in letter case throw
+// Error as in TablePath, before anything is deleted.
 void DeleteTableFiles(const std::filesystem::path& dir, std::string_view name);
 
 enum class Access { kShared, kExclusive };
@@ -73,7 +85,7 @@ class DbfTable {
   // leaves any old file as it was, when the table is open, the field list
   // is not one of those, another program holds the old file, or the file
   // cannot be written.
-  void Create(const std::vector<FieldSpec>& fields);
+  void Create(const std::vector<FieldLayout>& fields);
 
   // Opens the table (no effect when already open) and stands on the first
   // row. kExclusive also keeps every other opening from succeeding until
@@ -81,7 +93,11 @@ class DbfTable {
   // Throws Error naming table and directory when the file is missing, is
   // held by another program ("... está abierta en otro programa"), is not
   // a dBase table ("no es una tabla dBase (...)"), is cut short ("está
-  // incompleta (...)"), or uses a multi-byte code page.
+  // incompleta (la cabecera anuncia 182 filas y el archivo sólo contiene 2
+  // completas)"), looks damaged ("la tabla parece dañada (...)"), uses a
+  // multi-byte code page, or shares its name with another file apart from
+  // letter case. A table whose header declares no code page is scanned
+  // once here when no .cpg file names one.
   void Open(Access access = Access::kShared);
 
   // Writes out appended rows and releases the file. A row appended and not
@@ -92,16 +108,24 @@ class DbfTable {
 
   std::string name() const;                        // "ASIGNOMT", for messages
   const std::filesystem::path& path() const;
-  const std::vector<FieldSpec>& fields() const;    // empty while closed
+  const std::vector<FieldLayout>& fields() const;    // empty while closed
   // While open, when the header declares no code page: a Spanish sentence
-  // saying which one the text is read in and why ("no declara página de
-  // códigos; se lee como UTF-8 por el archivo SOLUC.CPG"). Nothing when the
-  // header declares one, or while closed.
+  // saying which one the text is read in and why ("La tabla SOLUC no
+  // declara su página de códigos; se lee como UTF-8, como dice el archivo
+  // SOLUC.cpg ("UTF-8")."). Nothing when the header declares one, or while
+  // closed.
   std::optional<std::string> code_page_assumption() const;
 
   // Index of the field `name` (compared without regard to ASCII case).
   // Throws Error naming the field and the table when there is none.
   int FieldIndex(std::string_view name) const;
+
+  // Whether `field` holds a number in this table: N and F, and the binary
+  // numbers of its header kind (I and + everywhere; O in level 7; B and Y
+  // in Visual FoxPro). Integer and Float read such a field as a number,
+  // Text gives it in decimal; any other field is read as text. Throws Error
+  // when the table is closed or `field` is out of range.
+  bool HoldsNumber(int field) const;
 
   // Adds a blank row at the end and makes it the current one; Post keeps
   // it (so do Append, First and Next, which post a row left pending).
@@ -121,7 +145,7 @@ class DbfTable {
   void SetFloat(int field, double value);
 
   // Getters read the current row; with no current row (Eof), or a field
-  // index out of range, they throw Error. Text: decoded, without the
+  // index out of range, they throw Error. Every Error names the table. Text: decoded, without the
   // trailing blanks that fill the field; numbers as written without the
   // filling blanks (binary ones in decimal), "" when blank; logicals
   // "T"/"F"/""; dates as stored (YYYYMMDD); time stamps "YYYY-MM-DD HH:MM:SS".
@@ -148,7 +172,9 @@ class DbfTable {
 
   // A filter of the form  FIELD= 'value'  (blanks around "=" allowed,
   // single quotes inside the value doubled): only rows whose field text
-  // equals the value exactly pass. Switching it on stands on the first row
+  // equals the value exactly pass. The import itself looks rows up through
+  // its own indexes; this filter is kept as the plain reference that the
+  // tests check those indexes against. Switching it on stands on the first row
   // that passes. Throws Error for any other form, and, once it applies to
   // the open table, for a field the table lacks. Changing the expression
   // while the filter is on also stands on the first row that passes.

@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 class DbfTableTest : public testing_util::TempDirTest {
  protected:
   // Creates <dir>/T.DBF with `fields` and the rows `fill` appends.
-  DbfTable MakeTable(const std::vector<FieldSpec>& fields,
+  DbfTable MakeTable(const std::vector<FieldLayout>& fields,
                      const std::function<void(DbfTable&)>& fill = {}) {
     DbfTable table(dir_, "T");
     table.Create(fields);
@@ -277,7 +277,7 @@ TEST_F(DbfTableTest, CreateReplacesTheOldTableAndLeavesNoOtherFile) {
 TEST_F(DbfTableTest, BadFieldListsAreRefusedBeforeAnythingIsWritten) {
   MakeTable({TextField("VIEJO", 3)});
   const std::string old_bytes = ReadBytes(dir_ / "T.DBF");
-  const std::vector<std::vector<FieldSpec>> lists = {
+  const std::vector<std::vector<FieldLayout>> lists = {
       {},
       {TextField("", 3)},
       {TextField("NOMBRELARGO", 3)},
@@ -355,6 +355,35 @@ TEST_F(DbfTableTest, NamesAreFoundWhateverTheirLetterCase) {
   DeleteTableFiles(dir_ / "xtemp", "SOLUC");
   EXPECT_TRUE(fs::is_empty(dir_ / "XTEMP"));
   DeleteTableFiles(dir_ / "xtemp", "SOLUC");  // nothing left to delete: no error
+}
+
+// Which of two names is meant cannot be guessed: every way in stops with
+// both names before any file changes.
+TEST_F(DbfTableTest, TwoNamesDifferingOnlyInLetterCaseStopBeforeAnythingIsWritten) {
+  const fs::path xtemp = dir_ / "XTEMP";
+  fs::create_directories(xtemp);
+  WriteBytes(xtemp / "SOLUC.DBF", "uno");
+  WriteBytes(xtemp / "soluc.dbf", "dos");
+  if (ReadBytes(xtemp / "SOLUC.DBF") == "dos") GTEST_SKIP() << "letter case is not told apart here";
+  const std::string both = "hay dos archivos cuyos nombres solo se distinguen por las "
+                           "mayúsculas: SOLUC.DBF y soluc.dbf";
+  const std::function<void()> ways_in[] = {
+      [&] { DbfTable(xtemp, "SOLUC").Open(); },
+      [&] { DbfTable(xtemp, "soluc.dbf").Create({TextField("PROF", 3)}); },
+      [&] { DeleteTableFiles(dir_ / "xtemp", "Soluc"); },
+      [&] { TablePath(xtemp, "SOLUC"); },
+  };
+  for (const auto& way_in : ways_in) {
+    EXPECT_THAT(way_in, ::testing::ThrowsMessage<Error>(::testing::AllOf(
+                            HasSubstr("En la carpeta " + PathToUtf8(xtemp) + " "), HasSubstr(both))));
+  }
+  EXPECT_EQ(ReadBytes(xtemp / "SOLUC.DBF"), "uno");
+  EXPECT_EQ(ReadBytes(xtemp / "soluc.dbf"), "dos");
+
+  fs::create_directories(dir_ / "xtemp");
+  EXPECT_THAT([&] { TablePath(dir_ / "Xtemp", "T"); },
+              ::testing::ThrowsMessage<Error>(HasSubstr("hay dos carpetas cuyos nombres solo se "
+                                                        "distinguen por las mayúsculas: XTEMP y xtemp")));
 }
 
 TEST_F(DbfTableTest, AppendingAndReadingManyRowsIsQuick) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/error.h"
+#include "base/message_text.h"
 #include "base/text.h"
 #include "worktables/dbf_table.h"
 #include "worktables/field_value.h"
@@ -35,7 +36,8 @@ std::optional<double> DbfTable::Impl::StoredNumberOf(int field) const {
     const StoredNumber number = ParseNumberText(bytes);
     if (number.status == StoredNumber::kInvalid) {
       throw Error("En " + t.FieldLabel(field) + ", fila " + std::to_string(t.current + 1) +
-                  ", hay '" + t.page->Decode(TrimmedText(bytes)) + "', que no es un número");
+                  ", hay '" + EscapedForMessage(t.Decode(TrimmedText(bytes))) +
+                  "', que no es un número");
     }
     if (number.status == StoredNumber::kBlank) return std::nullopt;
     return number.value;
@@ -69,7 +71,7 @@ void DbfTable::Impl::TooWide(int field, const std::string& number) const {
 // Stores `number` (in decimal: `text`) in a numeric field.
 void DbfTable::Impl::StoreNumber(int field, double number, const std::string& text) {
   Impl& t = *this;
-  const FieldSpec& f = t.specs[field];
+  const FieldLayout& f = t.specs[field];
   char* out = t.raw_mutable(field);
   if (IsNumericText(f.type)) {
     std::string stored;
@@ -96,18 +98,23 @@ void DbfTable::Impl::StoreNumber(int field, double number, const std::string& te
 std::string DbfTable::Text(int field) const {
   const Impl& t = *impl_;
   t.RequireRow(field);
-  return t.TextAt(t.current, field);
+  return t.Reading([&] { return t.TextAt(t.current, field); });
 }
 
 int32_t DbfTable::Integer(int field) const {
   const Impl& t = *impl_;
   t.RequireRow(field);
+  return t.Reading([&] { return t.IntegerAt(field); });
+}
+
+int32_t DbfTable::Impl::IntegerAt(int field) const {
+  const Impl& t = *this;
   if (!t.HoldsNumber(field)) {
     const std::string text = t.TextAt(t.current, field);
     try {
       return ParseInteger(text);
     } catch (const Error& e) {
-      throw WithContext(e, t.RowContext(field));
+      throw WithContext(Error(EscapedForMessage(e.what())), t.RowContext(field));
     }
   }
   const std::optional<double> value = t.StoredNumberOf(field);
@@ -123,12 +130,17 @@ int32_t DbfTable::Integer(int field) const {
 double DbfTable::Float(int field) const {
   const Impl& t = *impl_;
   t.RequireRow(field);
+  return t.Reading([&] { return t.FloatAt(field); });
+}
+
+double DbfTable::Impl::FloatAt(int field) const {
+  const Impl& t = *this;
   if (t.HoldsNumber(field)) return t.StoredNumberOf(field).value_or(0);
   if (t.specs[field].type != 'C') throw Error("No se puede leer como número " + t.FieldLabel(field));
   const std::string text = t.TextAt(t.current, field);
   const StoredNumber number = ParseNumberText(text);
   if (number.status == StoredNumber::kInvalid) {
-    throw Error("'" + text + "' no es un número\n" + t.RowContext(field));
+    throw Error("'" + EscapedForMessage(text) + "' no es un número\n" + t.RowContext(field));
   }
   return number.value;
 }
@@ -143,15 +155,14 @@ std::optional<bool> DbfTable::Logical(int field) const {
 void DbfTable::SetText(int field, std::string_view utf8) {
   Impl& t = *impl_;
   t.RequireNewRow(field);
-  const FieldSpec& f = t.specs[field];
+  const FieldLayout& f = t.specs[field];
   char* out = t.raw_mutable(field);
   const auto refuse = [&](const char* what) {
-    throw Error("No se puede guardar '" + std::string(utf8) + "' en " + t.FieldLabel(field) +
+    throw Error("No se puede guardar '" + EscapedForMessage(utf8) + "' en " + t.FieldLabel(field) +
                 ": " + what);
   };
   if (f.type == 'C') {
-    std::string bytes = t.page->Encode(utf8);
-    bytes.resize(static_cast<size_t>(f.width), ' ');  // cut to the width, or filled
+    const std::string bytes = t.FittedText(t.Encode(utf8), f.width);
     std::memcpy(out, bytes.data(), bytes.size());
     return;
   }
@@ -169,7 +180,8 @@ void DbfTable::SetText(int field, std::string_view utf8) {
     const std::string_view date = TrimmedText(utf8);
     const bool digits = date.size() == 8 && date.find_first_not_of("0123456789") == std::string_view::npos;
     if (!date.empty() && !digits) refuse("no es una fecha AAAAMMDD");
-    std::memset(out, ' ', 8);
+    // Every date field read is 8 bytes wide (the header is refused otherwise).
+    std::memset(out, ' ', static_cast<size_t>(f.width));
     std::memcpy(out, date.data(), date.size());
     return;
   }
@@ -196,7 +208,7 @@ void DbfTable::SetLogical(int field, bool value) {
 void DbfTable::SetInteger(int field, int64_t value) {
   Impl& t = *impl_;
   t.RequireNewRow(field);
-  const FieldSpec& f = t.specs[field];
+  const FieldLayout& f = t.specs[field];
   if (IsNumericText(f.type)) {
     std::string stored;
     if (!FormatInteger(value, f.width, f.decimals, stored)) t.TooWide(field, std::to_string(value));

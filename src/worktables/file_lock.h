@@ -31,6 +31,13 @@ class LockedFile {
   // The whole file into `bytes`. False on a read failure.
   bool ReadAll(std::string* bytes);
 
+  // The file's size in bytes into `size`. False on failure.
+  bool Size(uint64_t* size);
+
+  // Up to `count` bytes from `offset` into `bytes` (fewer at the end of
+  // the file). False on a read failure.
+  bool ReadAt(uint64_t offset, size_t count, std::string* bytes);
+
   // Writes `bytes` at `offset`. False on failure (`reason` says why).
   bool WriteAt(uint64_t offset, std::string_view bytes, std::string* reason);
 

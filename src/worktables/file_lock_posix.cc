@@ -60,6 +60,28 @@ bool LockedFile::ReadAll(std::string* bytes) {
   return true;
 }
 
+bool LockedFile::Size(uint64_t* size) {
+  struct stat info;
+  if (::fstat(fd_, &info) != 0) return false;
+  *size = static_cast<uint64_t>(info.st_size);
+  return true;
+}
+
+bool LockedFile::ReadAt(uint64_t offset, size_t count, std::string* bytes) {
+  bytes->resize(count);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::pread(fd_, bytes->data() + done, count - done,
+                              static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  bytes->resize(done);
+  return true;
+}
+
 bool LockedFile::WriteAt(uint64_t offset, std::string_view bytes, std::string* reason) {
   size_t done = 0;
   while (done < bytes.size()) {

@@ -62,6 +62,28 @@ bool LockedFile::ReadAll(std::string* bytes) {
   return true;
 }
 
+bool LockedFile::Size(uint64_t* size) {
+  const long long length = _filelengthi64(fd_);
+  if (length < 0) return false;
+  *size = static_cast<uint64_t>(length);
+  return true;
+}
+
+bool LockedFile::ReadAt(uint64_t offset, size_t count, std::string* bytes) {
+  if (_lseeki64(fd_, static_cast<long long>(offset), SEEK_SET) < 0) return false;
+  bytes->resize(count);
+  size_t done = 0;
+  while (done < count) {
+    const size_t chunk = std::min<size_t>(count - done, 1 << 30);
+    const int n = _read(fd_, bytes->data() + done, static_cast<unsigned>(chunk));
+    if (n < 0) return false;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  bytes->resize(done);
+  return true;
+}
+
 bool LockedFile::WriteAt(uint64_t offset, std::string_view bytes, std::string* reason) {
   if (_lseeki64(fd_, static_cast<long long>(offset), SEEK_SET) < 0) {
     *reason = std::generic_category().message(errno);

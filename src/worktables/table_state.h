@@ -1,8 +1,10 @@
 // The inside of a DbfTable, shared by the files that implement it: the
-// open file, the records held as raw bytes, the current row and the filter.
-// Not for use outside worktables/.
+// open file, a window of stored records read from it, the rows appended
+// since opening, the current row and the filter. Not for use outside
+// worktables/.
 #pragma once
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,18 +27,24 @@ struct DbfTable::Impl {
   std::filesystem::path file;
 
   // Open state.
-  LockedFile handle;
+  mutable LockedFile handle;   // read from const accessors through the window
   bool open = false;
   Flavor flavor = Flavor::kDbase;
-  const CodePage* page = nullptr;
+  const CodePage* page = nullptr;  // nullptr: the text is UTF-8
+  std::optional<std::string> code_page_assumption;
   int header_length = 0;
   int record_length = 0;
-  std::vector<FieldSpec> specs;
+  std::vector<FieldLayout> specs;
   std::vector<int> offsets;     // of each field in the record
   std::string blank_record;     // what Append adds
-  std::string records;          // every row, raw, in stored order
-  size_t stored_rows = 0;       // rows that are already in the file
-  size_t live_rows = 0;         // rows not deleted, pending one excluded
+  size_t stored_rows = 0;       // rows the header announces, all in the file
+  // Stored rows [window_first, window_first + window_rows), read on demand.
+  mutable std::string window;
+  mutable size_t window_first = 0;
+  mutable size_t window_rows = 0;
+  std::string appended;         // rows added since Open, raw, not yet in the file
+  mutable std::optional<size_t> live_stored_rows;  // counted on first need
+  size_t live_appended_rows = 0;  // posted ones
   bool pending = false;         // the last row was appended and not posted
   size_t current = 0;           // row index; row_count() at the end
 
@@ -49,15 +57,46 @@ struct DbfTable::Impl {
   bool filter_raw_usable = false;  // compare stored bytes with filter_raw
   std::string filter_raw;
 
-  size_t row_count() const { return record_length > 0 ? records.size() / record_length : 0; }
-  bool at_end() const { return current >= row_count(); }
-  bool deleted(size_t row) const { return records[row * record_length] == '*'; }
-  std::string_view raw(size_t row, int field) const {
-    return std::string_view(records).substr(row * record_length + offsets[field],
-                                            static_cast<size_t>(specs[field].width));
+  size_t row_count() const {
+    return stored_rows + (record_length > 0 ? appended.size() / record_length : 0);
   }
+  bool at_end() const { return current >= row_count(); }
+  // The raw bytes of `row` (Requires: row < row_count()). A stored row is
+  // read from the file when it is not in the window; one whose first byte
+  // is neither a blank nor '*' throws Error naming the table and the row.
+  std::string_view Record(size_t row) const;
+  bool deleted(size_t row) const { return Record(row)[0] == '*'; }
+  std::string_view raw(size_t row, int field) const {
+    return Record(row).substr(static_cast<size_t>(offsets[field]),
+                              static_cast<size_t>(specs[field].width));
+  }
+  // The current row's `field` (Requires: the current row is an appended one).
   char* raw_mutable(int field) {
-    return records.data() + current * record_length + offsets[field];
+    return appended.data() + (current - stored_rows) * record_length + offsets[field];
+  }
+
+  // Text between the table and UTF-8, in the table's code page.
+  std::string Decode(std::string_view bytes) const;
+  std::string Encode(std::string_view utf8, bool* exact = nullptr) const;
+  // `bytes` (encoded) cut to at most `width` bytes without splitting a
+  // character, then filled with blanks to `width`.
+  std::string FittedText(std::string bytes, int width) const;
+
+  // Decides the code page of a table whose header declares none (the
+  // file is open and the layout read): a .cpg file beside it, else a scan
+  // of its text. Sets `page` and `code_page_assumption`.
+  void AssumeCodePage();
+  // Live stored rows, counted through the file on first call.
+  size_t LiveStoredRows() const;
+  // Runs `read`, turning running out of memory into an Error naming the
+  // table.
+  template <class F>
+  auto Reading(F&& read) const -> decltype(read()) {
+    try {
+      return read();
+    } catch (const std::bad_alloc&) {
+      throw Error("No hay memoria suficiente para leer " + Label());
+    }
   }
 
   // "la tabla SOLUC de la carpeta /x/xtemp", for messages.
@@ -94,6 +133,9 @@ struct DbfTable::Impl {
   // Stores `number` (`text` in decimal) in the current row; Error when it
   // does not fit or the field holds no numbers.
   void StoreNumber(int field, double number, const std::string& text);
+  // The current row's `field` as DbfTable::Integer and Float read it.
+  int32_t IntegerAt(int field) const;
+  double FloatAt(int field) const;
   [[noreturn]] void TooWide(int field, const std::string& number) const;
   void Reset();  // back to the closed state; releases the file
 };

@@ -7,6 +7,9 @@ TOOL is dbf_interop_tool; CHECK is one of:
   ogrinfo   the sample table we write, read by GDAL's ogrinfo
   dbf       tables python3-dbf writes (dBase III and Visual FoxPro, code pages
             1252 and 850), read by us
+  cpg       tables GDAL writes with no code page in the header and a .cpg file
+            beside them (UTF-8, CP850, CP1252, ISO-8859-1), read by us with
+            the .cpg file and, where the text alone tells, without it
 Exits 0 when the check passes, 1 when it fails, and 77 (skipped) when the
 other program is not installed. Run with Debian's /usr/bin/python3, where
 python3-dbfread and python3-dbf live.
@@ -145,12 +148,46 @@ def check_dbf(tool, directory):
     return 0
 
 
+def check_cpg(tool, directory):
+    ogr2ogr = shutil.which("ogr2ogr")
+    if ogr2ogr is None:
+        return SKIP
+    source = os.path.join(directory, "origen.csv")
+    with open(source, "w", encoding="utf-8") as out:
+        out.write("PROF,N\nPeña,1\nÇx é,2\n")
+    expected = [{"PROF": "Peña", "N": "1"}, {"PROF": "Çx é", "N": "2"}]
+    # Without the .cpg file only UTF-8 can be told from the text; text
+    # that is not UTF-8 is read in 1252 as before.
+    readable_without_cpg = {"UTF-8": True, "CP850": False, "CP1252": True, "ISO-8859-1": True}
+    for encoding, without_cpg in readable_without_cpg.items():
+        path = os.path.join(directory, f"soluc_{encoding}.dbf")
+        subprocess.run([ogr2ogr, "-f", "ESRI Shapefile", "-lco", f"ENCODING={encoding}", path, source],
+                       check=True, capture_output=True)
+        with open(path, "rb") as table:
+            if table.read(30)[29] != 0:
+                fail(f"GDAL {encoding}: la cabecera declara una página de códigos")
+        cpg = path[:-4] + ".cpg"
+        if not os.path.exists(cpg):
+            fail(f"GDAL {encoding}: no escribió {cpg}")
+        for with_cpg in (True, False):
+            if not with_cpg:
+                os.remove(cpg)
+                if not without_cpg:
+                    continue
+            what = f"GDAL {encoding}, {'con' if with_cpg else 'sin'} .cpg"
+            result = subprocess.run([tool, "dump", path], capture_output=True, text=True, encoding="utf-8")
+            if result.returncode != 0:
+                fail(f"{what}: {result.stderr}")
+            compare(expected, json.loads(result.stdout), what)
+    return 0
+
+
 def main():
     if len(sys.argv) != 3:
         print(__doc__)
         return 2
     tool, check = sys.argv[1], sys.argv[2]
-    checks = {"dbfread": check_dbfread, "ogrinfo": check_ogrinfo, "dbf": check_dbf}
+    checks = {"dbfread": check_dbfread, "ogrinfo": check_ogrinfo, "dbf": check_dbf, "cpg": check_cpg}
     with tempfile.TemporaryDirectory(prefix="dbf-interop-") as directory:
         status = checks[check](tool, directory)
     if status == SKIP:
