@@ -26,7 +26,7 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr UINT_PTR kListSubclassId = 0x4946;  // "IF"
 
 // Geometry in pixels at 96 DPI.
-constexpr SIZE kClient{560, 320};
+constexpr SIZE kClient{640, 320};
 constexpr SIZE kSmallestClient{380, 200};
 constexpr int kMargin = 12;
 constexpr int kGap = 8;
@@ -190,7 +190,9 @@ void ReportDialog::Run() {
     return CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   };
-  // In tab order: the list, Guardar, Cerrar.
+  // In tab order: the list, Guardar, Cerrar. One line per finding, not
+  // wrapped, so that each finding starts at the left edge; the window can be
+  // made wider.
   summary_ = control(L"STATIC", Wide(report_.Summary()).c_str(), SS_LEFT | SS_NOPREFIX, 0,
                      IDC_INFORME_RESUMEN);
   std::wstring lines;
@@ -199,8 +201,8 @@ void ReportDialog::Run() {
     lines += Wide(line);
   }
   list_ = control(L"EDIT", L"",
-                  WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
-                      ES_NOHIDESEL,
+                  WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                      ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL,
                   WS_EX_CLIENTEDGE, IDC_INFORME_LISTA);
   SendMessageW(list_, EM_SETLIMITTEXT, 0, 0);
   SetWindowTextW(list_, lines.c_str());
