@@ -190,19 +190,18 @@ void ReportDialog::Run() {
     return CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   };
-  // In tab order: the list, Guardar, Cerrar. One line per finding, not
-  // wrapped, so that each finding starts at the left edge; the window can be
-  // made wider.
+  // In tab order: the list, Guardar, Cerrar. The findings are sentences:
+  // wrapped at the list's width, each marked with a bullet where it starts.
   summary_ = control(L"STATIC", Wide(report_.Summary()).c_str(), SS_LEFT | SS_NOPREFIX, 0,
                      IDC_INFORME_RESUMEN);
   std::wstring lines;
   for (const std::string& line : report_.Lines()) {
     if (!lines.empty()) lines += L"\r\n";
-    lines += Wide(line);
+    lines += L"\u2022 " + Wide(line);
   }
   list_ = control(L"EDIT", L"",
-                  WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
-                      ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL,
+                  WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
+                      ES_NOHIDESEL,
                   WS_EX_CLIENTEDGE, IDC_INFORME_LISTA);
   SendMessageW(list_, EM_SETLIMITTEXT, 0, 0);
   SetWindowTextW(list_, lines.c_str());
