@@ -2,12 +2,12 @@
 // of the exchange directory, all or nothing.
 #pragma once
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/report.h"
 #include "delphos/xml_document.h"
+#include "export/hora_inicio.h"
 
 namespace pasahorario {
 
@@ -20,10 +20,6 @@ struct ExportSummary {
   std::vector<std::string> absent_sections;  // sections not in the document
   Report report;                             // what was cut, replaced, duplicated or skipped
 };
-
-// Shows the start-time dialog with the given entry text and returns the
-// entry's text when it closes.
-using AskStartTimeFn = std::function<std::string(const std::string& entry)>;
 
 // Runs ExportarMaterias, ExportarProfesores, ExportarAulas, ExportarGrupos,
 // ExportarAsignaturas and ExportarTramos in this order on `doc`, each into a

@@ -6,61 +6,16 @@
 namespace pasahorario {
 namespace {
 
-constexpr int kColon = 2;
-constexpr std::string_view kEmpty = "  :  ";
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// Characters of the entry that hold the time: "HH:MM".
+constexpr size_t kStartLength = 5;
 
 }  // namespace
-
-HoraInicioMask::HoraInicioMask(std::string_view text) : text_(kEmpty) {
-  for (int i = 0; i < kLength && i < static_cast<int>(text.size()); ++i) {
-    if (i != kColon && IsDigit(text[i])) text_[i] = text[i];
-  }
-}
-
-std::string HoraInicioMask::display() const {
-  std::string shown = text_;
-  for (int i = 0; i < kLength; ++i) {
-    if (i != kColon && shown[i] == ' ') shown[i] = '_';
-  }
-  return shown;
-}
-
-bool HoraInicioMask::Type(int& caret, char c) {
-  if (!IsDigit(c)) return false;
-  int pos = caret < 0 ? 0 : caret;
-  if (pos == kColon) ++pos;
-  if (pos >= kLength) return false;
-  text_[pos] = c;
-  caret = pos + 1 == kColon ? kColon + 1 : pos + 1;
-  return true;
-}
-
-void HoraInicioMask::Delete(int from, int to) {
-  if (to <= from) to = from + 1;
-  for (int i = from < 0 ? 0 : from; i < to && i < kLength; ++i) {
-    if (i != kColon) text_[i] = ' ';
-  }
-}
-
-void HoraInicioMask::Backspace(int& caret) {
-  int pos = (caret > kLength ? kLength : caret) - 1;
-  if (pos == kColon) --pos;
-  if (pos < 0) return;
-  text_[pos] = ' ';
-  caret = pos;
-}
-
-bool HoraInicioMask::IsComplete() const {
-  return IsDigit(text_[1]) && IsDigit(text_[3]) && IsDigit(text_[4]);
-}
 
 std::string PedirHoraInicio(const AskStartTimeFn& ask) {
   std::string entry = "08:00";
   for (;;) {
     entry = ask(entry);
-    const std::string start = entry.substr(0, HoraInicioMask::kLength);
+    const std::string start = entry.substr(0, kStartLength);
     try {
       // Out of range: the dialog comes back with the text as it was left.
       // A negative part cannot come from the entry and is refused alike.

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "delphos/xml_document.h"
-#include "export/exportar.h"
+#include "export/hora_inicio.h"
 
 namespace pasahorario {
 

@@ -5,13 +5,19 @@
 //   gui_probe describe CAPTION   the visible top-level window whose caption
 //                                is CAPTION, and each of its child windows
 //   gui_probe cwd                the current directory (drive set-up check)
+//   gui_probe clipboard          the text on the clipboard
 //
 // describe prints one line per window, fields separated by tabs:
 //   window <hwnd> <client left> <top> <right> <bottom> <caption>
+//   owner <caption of the owner window, empty when it has none>
+//   focus <id of the child that has the keyboard focus, 0 when none>
 //   child <id> <class> <enabled 0|1> <visible 0|1> <icon 0|1> <left> <top> <right> <bottom> <text>
 // with screen coordinates; icon tells whether a static control shows an
 // icon (the message box's error icon). Exit status 1 when no such window is showing.
 #include <windows.h>
+// After windows.h:
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <string>
@@ -85,7 +91,32 @@ int Describe(const std::wstring& caption) {
   ClientToScreen(search.found, &corner);
   std::printf("window\t%p\t%ld\t%ld\t%ld\t%ld\t%s\n", static_cast<void*>(search.found), corner.x,
               corner.y, corner.x + client.right, corner.y + client.bottom, Utf8(caption).c_str());
+  HWND owner = GetWindow(search.found, GW_OWNER);
+  std::printf("owner\t%s\n", owner ? Utf8(TextOf(owner)).c_str() : "");
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof(thread);
+  HWND focus = GetGUIThreadInfo(GetWindowThreadProcessId(search.found, nullptr), &thread)
+                   ? thread.hwndFocus
+                   : nullptr;
+  std::printf("focus\t%d\n", focus && IsChild(search.found, focus) ? GetDlgCtrlID(focus) : 0);
   EnumChildWindows(search.found, PrintChild, 0);
+  return 0;
+}
+
+// The clipboard's text, lines as they stand (CR LF).
+int Clipboard() {
+  if (!OpenClipboard(nullptr)) return 1;
+  std::wstring text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  const std::string bytes = Utf8(text);
+  _setmode(_fileno(stdout), _O_BINARY);  // the CR LF pairs as they are
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   return 0;
 }
 
@@ -99,6 +130,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%s\n", Utf8(dir).c_str());
     return 0;
   }
-  std::fprintf(stderr, "usage: gui_probe describe CAPTION | gui_probe cwd\n");
+  if (argc == 2 && std::wstring(argv[1]) == L"clipboard") return Clipboard();
+  std::fprintf(stderr, "usage: gui_probe describe CAPTION | gui_probe cwd | gui_probe clipboard\n");
   return 2;
 }

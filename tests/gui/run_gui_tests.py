@@ -5,8 +5,8 @@ Each case starts the program (or the test host, which starts it hosted) with
 drive D: mapped to a folder of its own as the current drive, so that \\XTEMP
 is the test's exchange directory and Tablerix.ini lands in the test's copy
 of the program folder. Windows are driven with xdotool by caption and read
-with gui_probe.exe. Screenshots of the main window and of the start-time
-dialog are left in the artifacts folder.
+with gui_probe.exe. Screenshots of the main window, the start-time dialog
+and the report dialog are left in the artifacts folder.
 
 Exit status: 0 all cases passed, 1 a case failed, 77 skipped (a tool is
 missing).
@@ -14,6 +14,7 @@ missing).
 import argparse
 import configparser
 import os
+import re
 import shutil
 import signal
 import sys
@@ -32,10 +33,17 @@ FILE_DIALOG = "Seleccione Archivo XML obtenido de DELPHOS"
 START_TIME = "Hora de Inicio de las Clases"
 BOX = "Pasahorario"
 HELP_VIEWER = "Ayuda de Pasahorario"
+REPORT = "Informe de Pasahorario"
+SAVE_REPORT = "Guardar informe"
+HOST = "Anfitrion de pruebas"
 
 # Control identifiers (src/shell/win32/resource.h).
 IDC_BCLOSE, IDC_BUTTON1, IDC_BEXPORTAR, IDC_BIMPORTAR = 101, 102, 103, 104
 IDC_INICIO_BUTTON1, IDC_MEHORA0 = 201, 202
+IDC_INFORME_RESUMEN, IDC_INFORME_LISTA, IDC_INFORME_GUARDAR, IDC_INFORME_CERRAR = 301, 302, 303, 304
+
+UNKNOWN_ROOM = "ZZ-99"  # a room of the solution that AULAT does not hold
+BOM = b"\xef\xbb\xbf"
 
 TABLES = ["ASIGNOMT", "PROFT", "AULAT", "GRUPOST", "ASIGT", "DIASHORAST"]
 
@@ -49,6 +57,12 @@ def relative(info, control_id):
     """A control's box (left, top, width, height) in its window's client area."""
     left, top, right, bottom = info["children"][control_id]["rect"]
     return (left - info["client"][0], top - info["client"][1], right - left, bottom - top)
+
+
+def same_words(a, b):
+    """Whether two texts hold the same words (the probe turns line breaks
+    into blanks)."""
+    return a.split() == b.split()
 
 
 def client_size(info):
@@ -240,6 +254,119 @@ class Suite:
         check(text == want, f"MEHora0 shows {text!r}, expected {want!r}")
         return info
 
+    def after_finish(self, ended):
+        """After "Proceso finalizado": waits until the command has ended
+        (`ended()`) or its report dialog shows. A report is photographed and
+        closed; returns whether there was one."""
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline:
+            found = self.session._search(REPORT)
+            if found:
+                summary = self.session.describe(REPORT)["children"][IDC_INFORME_RESUMEN]["text"]
+                print(f"  report: {summary}", flush=True)
+                self.session.screenshot_window(
+                    os.path.join(self.artifacts, f"informe_{len(os.listdir(self.artifacts))}.png"),
+                    found[0])
+                self.session.keys(found[0], "Escape")
+                self.session.wait_gone(REPORT)
+                return True
+            if ended():
+                return False
+            time.sleep(0.05)
+        raise GuiError("the command neither ended nor showed its report")
+
+    def direction_buttons_disabled(self):
+        info = self.session.describe(MAIN)
+        return info is not None and not info["children"][IDC_BEXPORTAR]["enabled"] and \
+            not info["children"][IDC_BIMPORTAR]["enabled"]
+
+    def check_report_dialog(self, xid, screenshot):
+        """The report dialog after an import whose solution names UNKNOWN_ROOM:
+        its controls, texts, focus and layout, and a screenshot."""
+        info = self.session.describe(REPORT)
+        check(info is not None, "report dialog not readable")
+        controls = info["children"]
+        order = list(controls)
+        check(order == [IDC_INFORME_RESUMEN, IDC_INFORME_LISTA, IDC_INFORME_GUARDAR,
+                        IDC_INFORME_CERRAR], f"report dialog controls {order}")
+        check(controls[IDC_INFORME_GUARDAR]["text"] == "&Guardar informe\u2026", "Guardar text")
+        check(controls[IDC_INFORME_CERRAR]["text"] == "&Cerrar", "Cerrar text")
+        summary = controls[IDC_INFORME_RESUMEN]["text"]
+        check(re.match(r"\d+ avisos?: ", summary), f"summary {summary!r}")
+        check(UNKNOWN_ROOM in controls[IDC_INFORME_LISTA]["text"],
+              f"the list does not name {UNKNOWN_ROOM}: {controls[IDC_INFORME_LISTA]['text']!r}")
+        check(info["focus"] == IDC_INFORME_LISTA, f"focus on {info['focus']}, not the list")
+
+        # Inside the window, apart from each other, buttons in a row at the
+        # bottom right under the list, the list under the summary.
+        width, height = client_size(info)
+        boxes = {cid: relative(info, cid) for cid in order}
+        for cid, (x, y, w, h) in boxes.items():
+            check(w > 0 and h > 0 and x >= 0 and y >= 0 and x + w <= width and y + h <= height,
+                  f"control {cid} at {(x, y, w, h)} outside the {width}x{height} client area")
+        for i, a in enumerate(order):
+            for b in order[i + 1:]:
+                ax, ay, aw, ah = boxes[a]
+                bx, by, bw, bh = boxes[b]
+                check(ax + aw <= bx or bx + bw <= ax or ay + ah <= by or by + bh <= ay,
+                      f"controls {a} and {b} overlap")
+        summary_box, list_box = boxes[IDC_INFORME_RESUMEN], boxes[IDC_INFORME_LISTA]
+        guardar, cerrar = boxes[IDC_INFORME_GUARDAR], boxes[IDC_INFORME_CERRAR]
+        check(list_box[1] >= summary_box[1] + summary_box[3], "list above the summary's end")
+        check(guardar[1] == cerrar[1] and guardar[1] >= list_box[1] + list_box[3],
+              "buttons not in a row under the list")
+        check(guardar[0] + guardar[2] < cerrar[0] and width - (cerrar[0] + cerrar[2]) < 20,
+              "Cerrar is not at the right, after Guardar")
+        check(list_box[2] > width * 0.9 and list_box[3] > height * 0.5, f"list {list_box} small")
+
+        self.session.screenshot_window(os.path.join(self.artifacts, screenshot), xid)
+        client = os.path.join(self.work, "informe_client.png")
+        self.session.screenshot(client, info["client"])
+        pixels_width, _, rgb = WineSession.pixels(client)
+
+        def share(box, test):
+            x0, y0, w, h = box
+            cells = [tuple(rgb[(y * pixels_width + x) * 3:(y * pixels_width + x) * 3 + 3])
+                     for y in range(y0, y0 + h) for x in range(x0, x0 + w)]
+            return sum(1 for c in cells if test(c)) / len(cells)
+
+        x, y, w, h = list_box
+        check(share((x + 3, y + 3, w - 30, h - 6), lambda c: c == (255, 255, 255)) > 0.6,
+              "the list is not on white")
+        check(share((x + 3, y + 3, w - 30, 14), lambda c: max(c) < 80) > 0.02,
+              "no text in the list's first line")
+        check(share((12, 12, 32, 32), lambda c: c[0] > 200 and c[1] > 150 and c[2] < 80) > 0.1,
+              "no warning icon")
+        x, y, w, h = summary_box
+        check(share((x, y, w, h), lambda c: max(c) < 80) > 0.02, "no summary text")
+        return info
+
+    def check_report_file(self, path, summary, list_text):
+        """A saved report: byte-order mark, UTF-8, CR LF lines, the summary,
+        an empty line, then the list's lines."""
+        check(os.path.exists(path), f"{path} was not written")
+        with open(path, "rb") as f:
+            data = f.read()
+        check(data.startswith(BOM), f"no byte-order mark: {data[:8]!r}")
+        text = data[len(BOM):].decode("utf-8")
+        check(text.endswith("\r\n") and text.count("\n") == text.count("\r\n"),
+              "lines do not end in CR LF")
+        lines = text[:-2].split("\r\n")
+        check(lines[0] == summary and lines[1] == "", f"file begins {lines[:2]!r}")
+        check(same_words(" ".join("\u2022 " + line for line in lines[2:]), list_text),
+              f"file lines {lines[2:]!r} differ from the list {list_text!r}")
+        check(any(UNKNOWN_ROOM in line for line in lines[2:]), f"no line names {UNKNOWN_ROOM}")
+
+    def save_report(self, xid, typed=None):
+        """Guardar informe… by its access key; `typed` replaces the file
+        name the save dialog proposes."""
+        self.session.keys(xid, "alt+g")
+        dialog = self.session.wait_window(SAVE_REPORT)
+        if typed:
+            self.session.type_text(dialog, typed)
+        self.session.keys(dialog, "Return")
+        self.session.wait_gone(SAVE_REPORT)
+
     # --- cases --------------------------------------------------------------
 
     def case_standalone_export(self):
@@ -286,12 +413,17 @@ class Suite:
         self.expect_entry("24:00")
         info = self.session.describe(START_TIME)
         self.session.click_control(info, IDC_MEHORA0)
+        # A colon after one hour digit: the digit becomes the units.
+        self.session.keys(dialog, "Home", "shift+End")
+        self.session.type_text(dialog, "7:30")
+        self.expect_entry("_7:30")
         self.session.keys(dialog, "Home", "shift+End")
         self.session.type_text(dialog, "0930")
         self.expect_entry("09:30")
         self.session.click_control(info, IDC_INICIO_BUTTON1)
         self.session.wait_gone(START_TIME)
         self.dismiss_box("Proceso finalizado")
+        self.after_finish(self.direction_buttons_disabled)
 
         for table in TABLES:
             check(os.path.exists(os.path.join(self.xtemp, table + ".DBF")), f"{table}.DBF missing")
@@ -311,9 +443,11 @@ class Suite:
         check(self.wait_exit(program) == 0, "exit code")
         check(not os.path.exists(self.ini), "stand-alone run wrote Tablerix.ini")
 
-    def write_solution(self):
+    def write_solution(self, unknown_room=False):
         """SOLUC.DBF for the tables the export left: one placed session per
-        teaching assignment, spread over teachers and slots."""
+        teaching assignment, spread over teachers and slots; with
+        `unknown_room`, two more sessions in rooms that AULAT lacks, one of
+        them UNKNOWN_ROOM."""
         teachers = [r["ABREV"] for r in dbase.read_table(os.path.join(self.xtemp, "PROFT.DBF"))]
         slots = [(r["DIA"], r["HORA"]) for r in
                  dbase.read_table(os.path.join(self.xtemp, "DIASHORAST.DBF"))]
@@ -325,6 +459,9 @@ class Suite:
                          "TAREA": a["CTAREA"] if task else "", "AULA": a["CAULA"],
                          "CODGRUPO": "" if task else a["CGRUP"], "ASIG": a["CASIG"],
                          "NIVEL": a["NIVEL"], "CURSO": a["CURSO"]})
+        if unknown_room:
+            rows.append(dict(rows[0], AULA=UNKNOWN_ROOM))
+            rows.append(dict(rows[1], AULA=UNKNOWN_ROOM[:-1] + "8"))
         fields = [("PROF", "C", 10), ("DIA", "N", 2), ("HORA", "N", 2), ("TAREA", "C", 10),
                   ("AULA", "C", 10), ("CODGRUPO", "C", 10), ("ASIG", "C", 10), ("NIVEL", "C", 5),
                   ("CURSO", "C", 3)]
@@ -339,6 +476,8 @@ class Suite:
         self.session.click_control(info, IDC_BIMPORTAR)
         self.choose_file(r"D:\XTEMP\delphos\centro.xml")
         self.dismiss_box("Proceso finalizado")
+        check(not self.after_finish(self.direction_buttons_disabled),
+              "a report after an import where every value matched")
         result = os.path.join(self.delphos, "ResultadoTablerixcentro.xml")
         check(os.path.exists(result), "ResultadoTablerixcentro.xml missing")
         root = ElementTree.parse(result).getroot()
@@ -352,6 +491,89 @@ class Suite:
         check(self.wait_exit(program) == 0, "exit code")
         check(not os.path.exists(self.ini), "stand-alone run wrote Tablerix.ini")
 
+    def case_standalone_import_report(self):
+        self.write_solution(unknown_room=True)
+        program = self.start_program()
+        self.session.wait_window(MAIN)
+        self.session.click_control(self.session.describe(MAIN), IDC_BIMPORTAR)
+        self.choose_file(r"D:\XTEMP\delphos\centro.xml")
+        self.dismiss_box("Proceso finalizado")
+        xid = self.session.wait_window(REPORT)
+        info = self.check_report_dialog(xid, "informe.png")
+        check(info["owner"] == MAIN, f"report owned by {info['owner']!r}")
+        summary = info["children"][IDC_INFORME_RESUMEN]["text"]
+        list_text = info["children"][IDC_INFORME_LISTA]["text"]
+        check(not self.direction_buttons_disabled(), "buttons disabled before the report closed")
+
+        # Tab order: the list, Guardar, Cerrar, round again; Shift+Tab back.
+        for key, focus in (("Tab", IDC_INFORME_GUARDAR), ("Tab", IDC_INFORME_CERRAR),
+                           ("Tab", IDC_INFORME_LISTA), ("shift+Tab", IDC_INFORME_CERRAR)):
+            self.session.keys(xid, key)
+            got = self.session.describe(REPORT)["focus"]
+            check(got == focus, f"{key}: focus on {got}, expected {focus}")
+        # Ctrl+C off the list copies the whole report; in the list, what is
+        # selected (Ctrl+A: all of it).
+        self.session.keys(xid, "ctrl+c")
+        whole = self.session.clipboard()
+        check(whole.startswith(summary + "\r\n\r\n") and UNKNOWN_ROOM in whole,
+              f"copied {whole!r}")
+        self.session.keys(xid, "ctrl+a", "ctrl+c")
+        copied = self.session.clipboard()
+        check(same_words(copied, list_text) and copied.count("\r\n") == copied.count("\n"),
+              f"copied from the list {copied!r}")
+
+        # Saved under the name proposed beside the XML file; then under a
+        # name so long that the file cannot be made: an error, the dialog stays.
+        self.save_report(xid)
+        self.check_report_file(os.path.join(self.delphos, "Informe centro.txt"), summary,
+                               list_text)
+        too_long = "informe_" + "x" * 238 + ".txt"
+        self.save_report(xid, "D:\\XTEMP\\" + too_long)
+        box = self.session.wait_window(BOX)
+        text, icon = self.box()
+        check(text.startswith("No se pudo escribir el archivo D:\\XTEMP\\" + too_long) and icon,
+              f"failed save shown as {text!r}")
+        self.session.keys(box, "Return")
+        self.session.wait_gone(BOX)
+        check(self.session.is_showing(REPORT), "the report closed after a failed save")
+
+        self.session.keys(self.session.wait_window(REPORT), "Escape")
+        self.session.wait_gone(REPORT)
+        deadline = time.monotonic() + 10
+        while not self.direction_buttons_disabled() and time.monotonic() < deadline:
+            time.sleep(0.05)
+        check(self.direction_buttons_disabled(), "direction buttons still enabled")
+        check(program.poll() is None, "the stand-alone program ended with the report")
+        self.session.keys(self.session.wait_window(MAIN), "alt+s")
+        check(self.wait_exit(program) == 0, "exit code")
+        check(not os.path.exists(self.ini), "stand-alone run wrote Tablerix.ini")
+
+    def case_hosted_import_report(self):
+        before = "[Tablerix]\nIdioma=ES\n\n[Transformadores]\nTransformado=7\n"
+        with open(self.ini, "w", encoding="latin-1") as f:
+            f.write(before)
+        self.write_solution(unknown_room=True)
+        host = self.run_host("importar")
+        self.choose_file(r"D:\XTEMP\delphos\centro.xml")
+        self.dismiss_box("Proceso finalizado")
+        xid = self.session.wait_window(REPORT)
+        info = self.check_report_dialog(xid, "informe_anfitrion.png")
+        check(info["owner"] == HOST, f"report owned by {info['owner']!r}, not the host's window")
+        with open(self.ini, encoding="latin-1") as f:
+            check(f.read() == before, "Tablerix.ini written before the report was closed")
+        self.save_report(xid, r"D:\XTEMP\informe_anfitrion")  # .txt is added
+        self.check_report_file(os.path.join(self.xtemp, "informe_anfitrion.txt"),
+                               info["children"][IDC_INFORME_RESUMEN]["text"],
+                               info["children"][IDC_INFORME_LISTA]["text"])
+        # Guardar keeps the focus after saving; from Cerrar, Enter closes.
+        self.session.keys(self.session.wait_window(REPORT), "Tab", "Return")
+        result = self.host_result(host)
+        check(result.get("embedded") == "1", "the window was not embedded in the host's")
+        check(result.get("exit") == "0", f"exit code {result.get('exit')}")
+        check(self.ini_value() == "1", f"Transformado={self.ini_value()}")
+        with open(self.ini, encoding="latin-1") as f:
+            check("Idioma=ES" in f.read(), "other INI content lost")
+
     def case_hosted_export_completed(self):
         # Other content of the host's INI file stays.
         with open(self.ini, "w", encoding="latin-1") as f:
@@ -362,6 +584,7 @@ class Suite:
         self.session.keys(dialog, "Return")  # Continuar has the focus: 08:00
         self.session.wait_gone(START_TIME)
         self.dismiss_box("Proceso finalizado")
+        self.after_finish(lambda: host.poll() is not None)
         result = self.host_result(host)
         check(result.get("embedded") == "1", "the window was not embedded in the host's")
         check(self.ini_value() == "1", f"Transformado={self.ini_value()}")
@@ -437,7 +660,9 @@ class Suite:
     CASES = [
         case_standalone_export,
         case_standalone_import,
+        case_standalone_import_report,
         case_hosted_export_completed,
+        case_hosted_import_report,
         case_hosted_missing_file,
         case_hosted_closed_before_any_command,
         case_handle_zero,

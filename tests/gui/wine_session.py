@@ -132,16 +132,21 @@ class WineSession:
     def describe(self, caption):
         """The showing top-level window named `caption` and its children, or
         None: {'client': (l, t, r, b), 'children': {id: {...}}, 'statics': [texts],
-        'icon': whether any static shows an icon}."""
+        'icon': whether any static shows an icon, 'owner': the owner's caption,
+        'focus': the id of the focused child or 0}."""
         out = subprocess.run([self.wine, self.probe_exe, "describe", caption], env=self.env,
                              capture_output=True, text=True, timeout=30)
         if out.returncode != 0:
             return None
-        info = {"children": {}, "statics": [], "icon": False}
+        info = {"children": {}, "statics": [], "icon": False, "owner": "", "focus": 0}
         for line in out.stdout.splitlines():
             parts = line.split("\t")
             if parts[0] == "window":
                 info["client"] = tuple(int(v) for v in parts[2:6])
+            elif parts[0] == "owner":
+                info["owner"] = parts[1] if len(parts) > 1 else ""
+            elif parts[0] == "focus":
+                info["focus"] = int(parts[1])
             elif parts[0] == "child":
                 child = {"id": int(parts[1]), "class": parts[2], "enabled": parts[3] == "1",
                          "visible": parts[4] == "1", "icon": parts[5] == "1",
@@ -152,6 +157,12 @@ class WineSession:
                 if child["class"].lower() == "static" and child["text"]:
                     info["statics"].append(child["text"])
         return info
+
+    def clipboard(self):
+        """The text on the Windows clipboard."""
+        out = subprocess.run([self.wine, self.probe_exe, "clipboard"], env=self.env,
+                             capture_output=True, timeout=30)
+        return out.stdout.decode("utf-8")
 
     # --- windows through X ---------------------------------------------
 

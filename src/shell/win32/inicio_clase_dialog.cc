@@ -1,7 +1,7 @@
 #include "shell/win32/inicio_clase_dialog.h"
 
 #include "base/error.h"
-#include "export/hora_inicio.h"
+#include "shell/hora_inicio_mask.h"
 #include "shell/tmform.h"
 #include "shell/win32/dpi.h"
 #include "shell/win32/gradient.h"

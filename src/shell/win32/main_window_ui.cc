@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "base/error.h"
+#include "base/utf8_path.h"
 #include "shell/win32/dpi.h"
 #include "shell/win32/inicio_clase_dialog.h"
 #include "shell/win32/main_window.h"
 #include "shell/win32/main_window_layout.h"
+#include "shell/win32/report_dialog.h"
 #include "shell/win32/resource.h"
 #include "shell/win32/wide_text.h"
 
@@ -53,9 +55,23 @@ void MainWindow::ShowMessage(std::string_view text) {
 }
 
 void MainWindow::ShowReport(const Report& report) {
-  std::string text = report.Summary();
-  for (const std::string& line : report.Lines()) text += "\n" + line;
-  ShowMessage(text);
+  // The save dialog proposes a file beside the chosen XML file.
+  ReportDialogOptions options;
+  if (form_ && !form_->FicheroXML().empty()) {
+    const std::filesystem::path xml = PathFromUtf8(form_->FicheroXML());
+    options.save_dir = xml.parent_path();
+    options.save_name = L"Informe " + xml.stem().wstring() + L".txt";
+  }
+  // Hosted, the report belongs to the host's window, as the message boxes do.
+  HWND owner = hwnd_ ? GetAncestor(hwnd_, GA_ROOT) : nullptr;
+  try {
+    ShowReportDialog(instance_, owner, report, options);
+  } catch (const std::exception&) {
+    // Without its window the report still reaches the user.
+    std::string text = report.Summary();
+    for (const std::string& line : report.Lines()) text += "\n" + line;
+    ShowMessage(text);
+  }
 }
 
 void MainWindow::ShowError(std::string_view text) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "export/hora_inicio.h"
+#include "shell/hora_inicio_mask.h"
 #include "shell/win32/wide_text.h"
 
 namespace pasahorario {
@@ -63,16 +63,15 @@ std::wstring ClipboardText(HWND edit) {
   return text;
 }
 
-// Typing of `chars` at the selection: digits fill positions in turn, the
-// colon and anything else are passed over.
+// Typing or pasting of `chars` at the selection, as the mask takes it;
+// a beep when it takes none of them.
 void TypeText(HWND edit, EntryState& state, std::wstring_view chars) {
-  int caret = 0;
-  DeleteSelection(edit, state, caret);
-  bool typed = false;
-  for (wchar_t c : chars) {
-    if (c < 0x80 && state.mask.Type(caret, static_cast<char>(c))) typed = true;
-  }
-  if (!typed && !chars.empty()) MessageBeep(MB_OK);
+  int from = 0, to = 0;
+  Selection(edit, from, to);
+  std::string ascii;
+  for (wchar_t c : chars) ascii += c < 0x80 ? static_cast<char>(c) : '?';
+  int caret = from;
+  if (!state.mask.Insert(from, to, ascii, caret) && !chars.empty()) MessageBeep(MB_OK);
   Refresh(edit, state, caret);
 }
 

@@ -18,3 +18,9 @@
 
 // Help topic of the main window and its controls (F1).
 #define IDH_PRINCIPAL 1
+
+// Report dialog, in tab order after the summary.
+#define IDC_INFORME_RESUMEN 301
+#define IDC_INFORME_LISTA 302
+#define IDC_INFORME_GUARDAR 303
+#define IDC_INFORME_CERRAR 304
