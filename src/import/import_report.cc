@@ -27,20 +27,24 @@ std::string LocalTime(fs::file_time_type time) {
   return text;
 }
 
-// What the result holds for an activity whose value found no match.
-const char* Consequence(const std::string& kind) {
+// What the result holds for the activities whose value found no match.
+std::string Consequence(const std::string& kind, int activities) {
+  const bool one = activities == 1;
   const struct {
     const char* kind;
-    const char* consequence;
+    const char* what;
   } kConsequences[] = {
-      {kTareaSinMateria, "que llevan ese código como actividad"},
-      {kTramoSinFila, "que quedan sin día ni tramo"},
-      {kAulaSinFila, "que quedan sin dependencia"},
-      {kGrupoSinFila, "que quedan sin unidad"},
-      {kAsigSinMateria, "que quedan sin materia"},
+      {kTareaSinMateria, "ese código como actividad"},
+      {kTramoSinFila, "sin día ni tramo"},
+      {kAulaSinFila, "sin dependencia"},
+      {kGrupoSinFila, "sin unidad"},
+      {kAsigSinMateria, "sin materia"},
   };
   for (const auto& c : kConsequences) {
-    if (kind == c.kind) return c.consequence;
+    if (kind != c.kind) continue;
+    const char* verb = kind == kTareaSinMateria ? (one ? "que lleva " : "que llevan ")
+                                                : (one ? "que queda " : "que quedan ");
+    return verb + std::string(c.what);
   }
   return "";
 }
@@ -64,7 +68,7 @@ std::string Quoted(std::string_view text) {
 
 void ReportUnknownTeachers(const UnknownTeachers& unknown, Report& report) {
   for (const auto& [code, rows] : unknown.codes()) {
-    std::string text = "El profesor " + Quoted(code) + " de SOLUC no está en PROFT";
+    std::string text = "El profesor " + Quoted(code) + " no está en PROFT";
     if (rows.with_day > 0) {
       text += ": " + (rows.with_day == 1 ? std::string("su fila con actividad no pasa")
                                          : "sus " + Rows(rows.with_day, " con actividad") +
@@ -96,7 +100,7 @@ void ReportUnmatched(const std::vector<ImportSummary::Unmatched>& unmatched, Rep
     report.Add({FindingKind::kUnmatched, kSoluc, 0, u.code,
                 u.kind + ": " + Quoted(u.code) + " en " + std::to_string(u.activities) +
                     (u.activities == 1 ? " actividad, " : " actividades, ") +
-                    Consequence(u.kind) +
+                    Consequence(u.kind, u.activities) +
                     ". Compruebe que el código se escribe igual en DELPHOS y en Tablerix, "
                     "exporte de nuevo y vuelva a importar."});
   }
@@ -104,7 +108,7 @@ void ReportUnmatched(const std::vector<ImportSummary::Unmatched>& unmatched, Rep
 
 Finding NoActivityFinding() {
   return {FindingKind::kNoActivity, kSoluc, 0, "",
-          "SOLUC no tiene ninguna fila con actividad (con DIA distinto de 0): el resultado no "
+          "La tabla no tiene ninguna fila con actividad (con DIA distinto de 0): el resultado no "
           "lleva actividades. Compruebe en Tablerix que el horario está resuelto y guardado "
           "antes de importar."};
 }
@@ -122,7 +126,7 @@ std::optional<Finding> OldSolutionFinding(const fs::path& soluc,
   }
   if (!(solution_time < newest)) return std::nullopt;
   return Finding{FindingKind::kOldSolution, kSoluc, 0, "",
-                 "SOLUC (guardada el " + LocalTime(solution_time) +
+                 "La tabla (guardada el " + LocalTime(solution_time) +
                      ") es anterior a las tablas de la última exportación (" +
                      LocalTime(newest) +
                      "): puede ser el horario de una exportación anterior. Resuelva y guarde "
@@ -131,7 +135,7 @@ std::optional<Finding> OldSolutionFinding(const fs::path& soluc,
 
 Finding CodePageFinding(const std::string& assumption) {
   return {FindingKind::kCodePageAssumed, kSoluc, 0, "",
-          "SOLUC " + assumption +
+          "La tabla " + assumption +
               ". Si algún nombre con tildes o eñes sale mal, guarde SOLUC declarando su página "
               "de códigos o ponga a su lado un archivo SOLUC.CPG que la indique."};
 }
