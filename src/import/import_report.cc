@@ -134,10 +134,11 @@ std::optional<Finding> OldSolutionFinding(const fs::path& soluc,
 }
 
 Finding CodePageFinding(const std::string& assumption) {
+  std::string text = assumption;
+  if (!text.empty() && text.back() != '.') text += '.';
   return {FindingKind::kCodePageAssumed, kSoluc, 0, "",
-          "La tabla " + assumption +
-              ". Si algún nombre con tildes o eñes sale mal, guarde SOLUC declarando su página "
-              "de códigos o ponga a su lado un archivo SOLUC.CPG que la indique."};
+          text + " Si algún nombre con tildes o eñes sale mal, guarde SOLUC declarando su página "
+                 "de códigos o ponga a su lado un archivo SOLUC.CPG que la indique."};
 }
 
 }  // namespace pasahorario

@@ -35,8 +35,8 @@ Finding NoActivityFinding();
 std::optional<Finding> OldSolutionFinding(const std::filesystem::path& soluc,
                                           const std::vector<std::filesystem::path>& work_tables);
 
-// The kCodePageAssumed finding from the engine's own explanation of the
-// code page it reads SOLUC in.
+// The kCodePageAssumed finding: the engine's own sentence on the code page
+// it reads SOLUC in, followed by what the user can do about it.
 Finding CodePageFinding(const std::string& assumption);
 
 }  // namespace pasahorario
