@@ -86,12 +86,12 @@ void ReportUnknownTeachers(const UnknownTeachers& unknown, Report& report) {
   const UnknownTeachers::Rows& others = unknown.others();
   if (others.all > 0) {
     report.Add({FindingKind::kUnknownTeacher, kSoluc, 0, "",
-                "Otras " + Rows(others.all, "") + " de SOLUC (" +
+                "Hay " + Rows(others.all, " más") + " en SOLUC (" +
                     std::to_string(others.with_day) +
-                    " con actividad) son de profesores que no están en PROFT y no pasan al "
-                    "resultado; solo se nombran los " +
+                    " con actividad) de profesores que no están en PROFT; ninguna pasa al "
+                    "resultado. Solo se nombran los " +
                     std::to_string(UnknownTeachers::kMaxCodes) +
-                    " primeros códigos. Compruebe que SOLUC es la solución de este centro."});
+                    " primeros códigos: compruebe que SOLUC es la solución de este centro."});
   }
 }
 

@@ -115,7 +115,7 @@ TEST_F(ImportReportTest, UnknownCodesPastTheLimitAreCountedTogether) {
   const Finding& rest = report.findings().back();
   EXPECT_EQ(rest.kind, FindingKind::kUnknownTeacher);
   // The last two codes in table order: one row with a day, one without.
-  EXPECT_THAT(rest.text, HasSubstr("Otras 2 filas de SOLUC (1 con actividad)"));
+  EXPECT_THAT(rest.text, HasSubstr("Hay 2 filas más en SOLUC (1 con actividad)"));
 }
 
 }  // namespace
