@@ -38,7 +38,7 @@ struct Measure {
   double seconds = 0;
   double peak_mb = 0;
   double peak_before_mb = 0;
-  int teachers = 0, activities = 0, unmatched = 0;
+  int teachers = 0, activities = 0, unmatched = 0, findings = 0;
 };
 
 Measure ImportOnce(const fs::path& dir) {
@@ -53,6 +53,7 @@ Measure ImportOnce(const fs::path& dir) {
   m.teachers = summary.teachers;
   m.activities = summary.activities;
   m.unmatched = static_cast<int>(summary.unmatched.size());
+  m.findings = static_cast<int>(summary.report.findings().size());
   return m;
 }
 
@@ -85,9 +86,10 @@ bool InChild(const std::function<Result()>& work, Result* result) {
 
 void Print(const char* label, const Measure& m, int rows) {
   std::printf(
-      "%s SOLUC %6d filas: %d profesores, %d actividades, %d valores sin correspondencia\n"
+      "%s SOLUC %6d filas: %d profesores, %d actividades, %d valores sin correspondencia, "
+      "%d avisos\n"
       "  Importar %.3f s (%.2f us por fila) | memoria pico %.0f MB (antes de Importar %.0f MB)\n",
-      label, rows, m.teachers, m.activities, m.unmatched, m.seconds,
+      label, rows, m.teachers, m.activities, m.unmatched, m.findings, m.seconds,
       rows ? m.seconds * 1e6 / rows : 0.0, m.peak_mb, m.peak_before_mb);
 }
 

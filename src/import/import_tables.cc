@@ -1,5 +1,7 @@
 #include "import/import_tables.h"
 
+#include "import/out_of_memory.h"
+
 namespace pasahorario {
 
 ImportTables::ImportTables(const std::filesystem::path& exchange_dir)
@@ -13,7 +15,7 @@ ImportTables::ImportTables(const std::filesystem::path& exchange_dir)
   // A failure leaves the members that are already open to their
   // destructors, which close them.
   for (dbf::DbfTable* table : {&soluc, &grupost, &proft, &aulat, &asignomt, &diashorast, &asigt}) {
-    table->Open(dbf::Access::kExclusive);
+    ReadingOrOutOfMemory(TableBeingRead(*table), [&] { table->Open(dbf::Access::kExclusive); });
   }
 }
 

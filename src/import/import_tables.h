@@ -13,8 +13,8 @@ class ImportTables {
   // Opens SOLUC, GRUPOST, PROFT, AULAT, ASIGNOMT, DIASHORAST and ASIGT of
   // `exchange_dir` in this order, each for exclusive use. Throws the
   // engine's Error naming the table and folder when one is missing, held by
-  // another program or unreadable; the tables opened before it are closed
-  // again.
+  // another program or unreadable, or when memory runs out while it is
+  // read; the tables opened before it are closed again.
   explicit ImportTables(const std::filesystem::path& exchange_dir);
   ImportTables(const ImportTables&) = delete;
   ImportTables& operator=(const ImportTables&) = delete;

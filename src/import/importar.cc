@@ -4,8 +4,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/utf8_path.h"
 #include "delphos/result_document.h"
+#include "import/import_report.h"
 #include "import/import_tables.h"
+#include "import/out_of_memory.h"
 #include "import/solution_table.h"
 #include "import/unmatched_tally.h"
 #include "import/work_table_index.h"
@@ -29,11 +32,6 @@ std::vector<Teacher> ReadTeachers(dbf::DbfTable& proft) {
   return teachers;
 }
 
-std::string Utf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 void AgregarActividad(delphos::XmlNode& teacher, int m, const ActivityValues& values) {
   delphos::XmlNode record = delphos::AgregarRegistro(teacher, delphos::SeqActividad(m));
   delphos::AgregarSalida(record, "X_ACTIVIDAD", values.x_actividad);
@@ -44,6 +42,12 @@ void AgregarActividad(delphos::XmlNode& teacher, int m, const ActivityValues& va
   delphos::AgregarSalida(record, "X_MATERIAOMC", values.x_materiaomc);
 }
 
+// A teacher record of the result and the activities given to it so far.
+struct TeacherRecord {
+  delphos::XmlNode node;
+  int activities = 0;
+};
+
 }  // namespace
 
 ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& chosen_file,
@@ -51,33 +55,60 @@ ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& c
   delphos::XmlNode salidas = delphos::ReemplazarSalidas(doc);
   delphos::AgregarBloqueError(salidas);
 
-  // Everything is read while the tables are held; they are released before
-  // the document is built and saved.
-  ImportTables tables(exchange_dir);
-  const std::vector<Teacher> teachers = ReadTeachers(tables.proft);
-  std::unordered_map<std::string, int> teachers_per_abrev;
-  for (const Teacher& teacher : teachers) ++teachers_per_abrev[teacher.abrev];
-  const WorkTableIndex index(tables.asignomt, tables.diashorast, tables.aulat, tables.grupost,
-                             tables.asigt);
-  UnmatchedTally tally;
-  const SolutionActivities solution = ReadSolution(tables.soluc, teachers_per_abrev, index, tally);
-  tables.Close();
-
   ImportSummary summary;
-  for (const Teacher& teacher : teachers) {
+  Report& report = summary.report;
+  // The tables are held until everything is read from them; the result is
+  // saved once they are released.
+  ImportTables tables(exchange_dir);
+  if (const auto assumption = tables.soluc.code_page_assumption()) {
+    report.Add(CodePageFinding(*assumption));
+  }
+  if (auto old = OldSolutionFinding(
+          tables.soluc.path(), {tables.asignomt.path(), tables.proft.path(), tables.aulat.path(),
+                                tables.grupost.path(), tables.asigt.path(),
+                                tables.diashorast.path()})) {
+    report.Add(std::move(*old));
+  }
+
+  // One teacher record per PROFT row, in table order; SOLUC's rows are read
+  // once and each activity goes straight to the records of its teacher, so
+  // the activities of every record stay in SOLUC's stored order and nothing
+  // of SOLUC is kept beside the document.
+  std::vector<TeacherRecord> records;
+  std::unordered_map<std::string, std::vector<size_t>> records_per_abrev;
+  for (const Teacher& teacher : ReadingOrOutOfMemory(TableBeingRead(tables.proft),
+                                                     [&] { return ReadTeachers(tables.proft); })) {
     delphos::XmlNode record =
         delphos::AgregarRegistro(salidas, delphos::SeqEmpleado(++summary.teachers));
     delphos::AgregarSalida(record, "X_EMPLEADO", teacher.x_empleado);
     delphos::AgregarSalida(record, "F_TOMAPOS", teacher.f_tomapos);
-    int m = 0;
-    for (const uint32_t activity : solution.Of(teacher.abrev)) {
-      AgregarActividad(record, ++m, solution.activities[activity]);
-    }
-    summary.activities += m;
+    records_per_abrev[teacher.abrev].push_back(records.size());
+    records.push_back({record});
+  }
+  std::unordered_map<std::string, int> teachers_per_abrev;
+  for (const auto& [abrev, indexes] : records_per_abrev) {
+    teachers_per_abrev[abrev] = static_cast<int>(indexes.size());
   }
 
-  summary.result_path = delphos::GuardarResultado(doc, Utf8(chosen_file));
+  const WorkTableIndex index(tables.asignomt, tables.diashorast, tables.aulat, tables.grupost,
+                             tables.asigt);
+  UnmatchedTally tally;
+  const SolutionCounts counts = ReadingOrOutOfMemory(TableBeingRead(tables.soluc), [&] {
+    return ReadSolution(tables.soluc, teachers_per_abrev, index, tally,
+                        [&](const std::string& prof, const ActivityValues& values) {
+                          for (const size_t i : records_per_abrev.at(prof)) {
+                            AgregarActividad(records[i].node, ++records[i].activities, values);
+                            ++summary.activities;
+                          }
+                        });
+  });
+  tables.Close();
+
+  summary.result_path = delphos::GuardarResultado(doc, PathToUtf8(chosen_file));
   summary.unmatched = tally.Entries();
+  if (counts.rows_with_day == 0) report.Add(NoActivityFinding());
+  ReportUnknownTeachers(counts.unknown, report);
+  ReportUnmatched(summary.unmatched, report);
   return summary;
 }
 

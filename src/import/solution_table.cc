@@ -1,6 +1,9 @@
 #include "import/solution_table.h"
 
+#include <cmath>
 #include <string_view>
+
+#include "worktables/field_value.h"
 
 namespace pasahorario {
 namespace {
@@ -10,17 +13,19 @@ bool IsNumericType(char type) {
   return std::string_view("NFIO+BY").find(type) != std::string_view::npos;
 }
 
-}  // namespace
-
-const std::vector<uint32_t>& SolutionActivities::Of(const std::string& abrev) const {
-  static const std::vector<uint32_t> kNone;
-  const auto found = by_prof.find(abrev);
-  return found == by_prof.end() ? kNone : found->second;
+// Whether a DIA text of a row that no teacher reads stands for a day. Such a
+// row is never converted, so a text that is no number is no error here.
+bool CountsAsDay(const std::string& dia) {
+  const dbf::StoredNumber number = dbf::ParseNumberText(dia);
+  return number.status == dbf::StoredNumber::kValue && std::round(number.value) != 0;
 }
 
-SolutionActivities ReadSolution(dbf::DbfTable& soluc,
-                                const std::unordered_map<std::string, int>& teachers_per_abrev,
-                                const WorkTableIndex& index, UnmatchedTally& tally) {
+}  // namespace
+
+SolutionCounts ReadSolution(dbf::DbfTable& soluc,
+                            const std::unordered_map<std::string, int>& teachers_per_abrev,
+                            const WorkTableIndex& index, UnmatchedTally& tally,
+                            const ActivitySink& sink) {
   const int prof = soluc.FieldIndex("PROF"), dia = soluc.FieldIndex("DIA"),
             hora = soluc.FieldIndex("HORA"), tarea = soluc.FieldIndex("TAREA"),
             aula = soluc.FieldIndex("AULA"), codgrupo = soluc.FieldIndex("CODGRUPO"),
@@ -28,14 +33,20 @@ SolutionActivities ReadSolution(dbf::DbfTable& soluc,
             curso = soluc.FieldIndex("CURSO");
   const bool numeric_dia = IsNumericType(soluc.fields()[static_cast<size_t>(dia)].type);
 
-  SolutionActivities result;
+  SolutionCounts counts;
   SolutionRow row;
   for (soluc.First(); !soluc.Eof(); soluc.Next()) {
-    std::string abrev = soluc.Text(prof);
+    const std::string abrev = soluc.Text(prof);
     const auto teachers = teachers_per_abrev.find(abrev);
-    if (teachers == teachers_per_abrev.end()) continue;  // no teacher visits this row
+    if (teachers == teachers_per_abrev.end()) {  // no teacher visits this row
+      const bool has_day = CountsAsDay(soluc.Text(dia));
+      counts.unknown.Add(abrev, has_day);
+      if (has_day) ++counts.rows_with_day;
+      continue;
+    }
     const int32_t day = soluc.Integer(dia);
     if (day == 0) continue;
+    ++counts.rows_with_day;
     row.dia = numeric_dia ? std::to_string(day) : soluc.Text(dia);
     row.hora = soluc.Integer(hora);
     row.tarea = soluc.Text(tarea);
@@ -44,11 +55,9 @@ SolutionActivities ReadSolution(dbf::DbfTable& soluc,
     row.asig = soluc.Text(asig);
     row.nivel = soluc.Text(nivel);
     row.curso = soluc.Text(curso);
-
-    result.by_prof[std::move(abrev)].push_back(static_cast<uint32_t>(result.activities.size()));
-    result.activities.push_back(ValoresActividad(row, index, tally, teachers->second));
+    sink(abrev, ValoresActividad(row, index, tally, teachers->second));
   }
-  return result;
+  return counts;
 }
 
 }  // namespace pasahorario

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/text.h"
+#include "import/out_of_memory.h"
 
 namespace pasahorario {
 namespace {
@@ -26,10 +27,13 @@ const Value* Find(const std::unordered_map<std::string, Value>& map, const std::
   return found == map.end() ? nullptr : &found->second;
 }
 
-// Visits every row of `table` in stored order.
+// Visits every row of `table` in stored order; running out of memory names
+// the table.
 template <typename Visit>
 void ForEachRow(dbf::DbfTable& table, Visit visit) {
-  for (table.First(); !table.Eof(); table.Next()) visit();
+  ReadingOrOutOfMemory(TableBeingRead(table), [&] {
+    for (table.First(); !table.Eof(); table.Next()) visit();
+  });
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ class WorkTableIndex {
  public:
   // Reads the five tables, which must be open and unfiltered. Throws the
   // engine's Error when a table lacks a field read here or a text cannot be
-  // read.
+  // read, and an Error naming the table when memory runs out.
   WorkTableIndex(dbf::DbfTable& asignomt, dbf::DbfTable& diashorast, dbf::DbfTable& aulat,
                  dbf::DbfTable& grupost, dbf::DbfTable& asigt);
 

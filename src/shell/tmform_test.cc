@@ -207,7 +207,9 @@ TEST_F(TMFormTest, HostedImportSavesTheResultAndReportsOne) {
   TMForm& form = Start({"importar", "1A2B"});
   EXPECT_THAT(ui_.calls,
               ElementsAre("EmbedIn: 6699", "RemoveFrame", "ChooseXmlFile", "SetBusy: 1",
-                          "SetBusy: 0", kFinalizado, "DisableDirectionButtons", "CloseMainWindow"));
+                          "SetBusy: 0", kFinalizado,
+                          "ShowReport: 2 avisos: 2 valores sin correspondencia",
+                          "DisableDirectionButtons", "CloseMainWindow"));
   EXPECT_EQ(Ini(), "[Transformadores]\r\nTransformado=1\r\n");
   ASSERT_TRUE(form.last_import().has_value());
   EXPECT_FALSE(form.last_export().has_value());

@@ -1,0 +1,144 @@
+#include "import/import_report.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <system_error>
+
+namespace pasahorario {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kSoluc[] = "SOLUC";
+
+std::string Rows(long long n, std::string_view what) {
+  return std::to_string(n) + (n == 1 ? " fila" : " filas") + std::string(what);
+}
+
+// Local date and time of a file's modification, as a person reads it.
+std::string LocalTime(fs::file_time_type time) {
+  const auto system = std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+      std::chrono::file_clock::to_sys(time));
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(system);
+  const std::tm* local = std::localtime(&seconds);
+  char text[32] = "";
+  if (local) std::strftime(text, sizeof text, "%d/%m/%Y %H:%M:%S", local);
+  return text;
+}
+
+// What the result holds for the activities whose value found no match.
+std::string Consequence(const std::string& kind, int activities) {
+  const bool one = activities == 1;
+  const struct {
+    const char* kind;
+    const char* what;
+  } kConsequences[] = {
+      {kTareaSinMateria, "ese código como actividad"},
+      {kTramoSinFila, "sin día ni tramo"},
+      {kAulaSinFila, "sin dependencia"},
+      {kGrupoSinFila, "sin unidad"},
+      {kAsigSinMateria, "sin materia"},
+  };
+  for (const auto& c : kConsequences) {
+    if (kind != c.kind) continue;
+    const char* verb = kind == kTareaSinMateria ? (one ? "que lleva " : "que llevan ")
+                                                : (one ? "que queda " : "que quedan ");
+    return verb + std::string(c.what);
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string Quoted(std::string_view text) {
+  std::string quoted = "'";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f) {
+      char escape[5];
+      std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+      quoted += escape;
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+void ReportUnknownTeachers(const UnknownTeachers& unknown, Report& report) {
+  for (const auto& [code, rows] : unknown.codes()) {
+    std::string text = "El profesor " + Quoted(code) + " no está en PROFT";
+    if (rows.with_day > 0) {
+      text += ": " + (rows.with_day == 1 ? std::string("su fila con actividad no pasa")
+                                         : "sus " + Rows(rows.with_day, " con actividad") +
+                                               " no pasan") +
+              " al resultado. Compruebe que su abreviatura es la misma en DELPHOS y en "
+              "Tablerix, exporte de nuevo y vuelva a importar.";
+    } else {
+      text += "; " + std::string(rows.all == 1 ? "su fila no tiene" : "ninguna de sus " +
+                                                                         Rows(rows.all, "") +
+                                                                         " tiene") +
+              " día, así que no se pierde ninguna actividad.";
+    }
+    report.Add({FindingKind::kUnknownTeacher, kSoluc, 0, code, text});
+  }
+  const UnknownTeachers::Rows& others = unknown.others();
+  if (others.all > 0) {
+    report.Add({FindingKind::kUnknownTeacher, kSoluc, 0, "",
+                "Hay " + Rows(others.all, " más") + " en SOLUC (" +
+                    std::to_string(others.with_day) +
+                    " con actividad) de profesores que no están en PROFT; ninguna pasa al "
+                    "resultado. Solo se nombran los " +
+                    std::to_string(UnknownTeachers::kMaxCodes) +
+                    " primeros códigos: compruebe que SOLUC es la solución de este centro."});
+  }
+}
+
+void ReportUnmatched(const std::vector<ImportSummary::Unmatched>& unmatched, Report& report) {
+  for (const ImportSummary::Unmatched& u : unmatched) {
+    report.Add({FindingKind::kUnmatched, kSoluc, 0, u.code,
+                u.kind + ": " + Quoted(u.code) + " en " + std::to_string(u.activities) +
+                    (u.activities == 1 ? " actividad, " : " actividades, ") +
+                    Consequence(u.kind, u.activities) +
+                    ". Compruebe que el código se escribe igual en DELPHOS y en Tablerix, "
+                    "exporte de nuevo y vuelva a importar."});
+  }
+}
+
+Finding NoActivityFinding() {
+  return {FindingKind::kNoActivity, kSoluc, 0, "",
+          "La tabla no tiene ninguna fila con actividad (con DIA distinto de 0): el resultado no "
+          "lleva actividades. Compruebe en Tablerix que el horario está resuelto y guardado "
+          "antes de importar."};
+}
+
+std::optional<Finding> OldSolutionFinding(const fs::path& soluc,
+                                          const std::vector<fs::path>& work_tables) {
+  std::error_code error;
+  const fs::file_time_type solution_time = fs::last_write_time(soluc, error);
+  if (error) return std::nullopt;
+  fs::file_time_type newest = fs::file_time_type::min();
+  for (const fs::path& table : work_tables) {
+    const fs::file_time_type time = fs::last_write_time(table, error);
+    if (error) return std::nullopt;
+    if (time > newest) newest = time;
+  }
+  if (!(solution_time < newest)) return std::nullopt;
+  return Finding{FindingKind::kOldSolution, kSoluc, 0, "",
+                 "La tabla (guardada el " + LocalTime(solution_time) +
+                     ") es anterior a las tablas de la última exportación (" +
+                     LocalTime(newest) +
+                     "): puede ser el horario de una exportación anterior. Resuelva y guarde "
+                     "el horario en Tablerix y vuelva a importar."};
+}
+
+Finding CodePageFinding(const std::string& assumption) {
+  std::string text = assumption;
+  if (!text.empty() && text.back() != '.') text += '.';
+  return {FindingKind::kCodePageAssumed, kSoluc, 0, "",
+          text + " Si algún nombre con tildes o eñes sale mal, guarde SOLUC declarando su página "
+                 "de códigos o ponga a su lado un archivo SOLUC.CPG que la indique."};
+}
+
+}  // namespace pasahorario
