@@ -18,14 +18,22 @@ struct XmlFault {
   std::string reason;
 };
 
+// Deepest nesting of elements a document may have: the root is level 1.
+// DELPHOS documents use a handful of levels; the limit keeps every walk
+// over a tree bounded and both backends refusing the same files.
+inline constexpr size_t kMaxElementDepth = 1000;
+
 // The first well-formedness fault of `text` (UTF-8, already decoded), or
 // nothing when it is a well-formed document with one root element. Checks
-// the nesting and names of tags, attributes (quoted, not repeated, no "<"),
-// references (predefined entities and valid character references; any
-// named entity once there is a DOCTYPE), comments, CDATA sections,
+// the nesting and names of tags, the depth of nesting (kMaxElementDepth),
+// attributes (quoted, not repeated, no "<"), references (the predefined
+// entities and valid character references only), comments, CDATA sections,
 // processing instructions, the place of the XML declaration and DOCTYPE,
-// text outside the root, and characters XML forbids. Linear in the size of
-// `text`.
+// text outside the root, and characters XML forbids. A DOCTYPE may name the
+// root and hold element declarations and comments; entity and attribute-list
+// declarations and references to an external DTD are refused, since the two
+// backends would expand them differently (or fetch files). Linear in the
+// size of `text`.
 std::optional<XmlFault> FindXmlFault(std::string_view text);
 
 // Offset of the first character XML 1.0 cannot carry (control characters
