@@ -72,7 +72,7 @@ void CreateDocument(ComPtr<IXMLDOMDocument>& doc, std::string_view text) {
   VARIANT depth;
   VariantInit(&depth);
   depth.vt = VT_I4;
-  depth.lVal = static_cast<LONG>(kMaxElementDepth + 1);
+  depth.lVal = static_cast<LONG>(2 * kMaxElementDepth);  // our check counts, not MSXML's
   SetProperty(doc2.get(), "MaxElementDepth", depth);
 }
 
@@ -100,11 +100,18 @@ void ForEachChild(IXMLDOMNode* node, Visit visit) {
   }
 }
 
+DOMNodeType TypeOf(IXMLDOMNode* node) {
+  DOMNodeType type;
+  Check(node->get_nodeType(&type), "nodeType");
+  return type;
+}
+
 // Visits the subtree of `top` in document order without recursion, since a
-// tree may nest deeply. `enter(node, has_children)` is called for each node
-// and returns true to visit its children; `leave(node)` follows the
-// children of each node entered that way. (Node objects have no identity to
-// compare, so the walk counts its depth to know when it is back at `top`.)
+// tree may nest deeply. `enter(node, type, has_children)` is called for each
+// node and returns true to visit its children; `leave(node)` follows the
+// children of each node entered that way. Only elements and entity
+// references are looked into. (Node objects have no identity to compare,
+// so the walk counts its depth to know when it is back at `top`.)
 template <typename Enter, typename Leave>
 void WalkSubtree(IXMLDOMNode* top, Enter enter, Leave leave) {
   ComPtr<IXMLDOMNode> node;
@@ -112,9 +119,12 @@ void WalkSubtree(IXMLDOMNode* top, Enter enter, Leave leave) {
   *node.Out() = top;
   size_t depth = 0;  // of `node` below `top`
   for (;;) {
+    const DOMNodeType type = TypeOf(node.get());
     ComPtr<IXMLDOMNode> child;
-    Check(node->get_firstChild(child.Out()), "firstChild");
-    if (enter(node.get(), static_cast<bool>(child)) && child) {
+    if (type == NODE_ELEMENT || type == NODE_ENTITY_REFERENCE) {
+      Check(node->get_firstChild(child.Out()), "firstChild");
+    }
+    if (enter(node.get(), type, static_cast<bool>(child)) && child) {
       node.Swap(child);
       ++depth;
       continue;
@@ -136,12 +146,6 @@ void WalkSubtree(IXMLDOMNode* top, Enter enter, Leave leave) {
       leave(node.get());
     }
   }
-}
-
-DOMNodeType TypeOf(IXMLDOMNode* node) {
-  DOMNodeType type;
-  Check(node->get_nodeType(&type), "nodeType");
-  return type;
 }
 
 void QueryElement(IXMLDOMNode* node, ComPtr<IXMLDOMElement>& element) {
@@ -200,9 +204,10 @@ void AppendEscaped(std::string& out, std::string_view text, bool attribute) {
 // Writes `node` as XML text, the way the pugixml backend does, so that both
 // give the same bytes. (The `xml` property is not used: Wine's re-indents
 // elements it finds without text.)
-void Serialise(IXMLDOMNode* top, std::string& out) {
-  const auto enter = [&out](IXMLDOMNode* node, bool has_children) {
-    switch (TypeOf(node)) {
+// `doctype` stands for a document type node: MSXML does not write them all.
+void Serialise(IXMLDOMNode* top, std::string_view doctype, std::string& out) {
+  const auto enter = [&](IXMLDOMNode* node, DOMNodeType type, bool has_children) {
+    switch (type) {
       case NODE_ELEMENT: {
         out += '<';
         out += NameOf(node);
@@ -243,7 +248,10 @@ void Serialise(IXMLDOMNode* top, std::string& out) {
       case NODE_ENTITY_REFERENCE:
         out.append("&").append(NameOf(node)).append(";");
         return false;
-      default: {  // the DOCTYPE
+      case NODE_DOCUMENT_TYPE:
+        out += doctype;
+        return false;
+      default: {  // nothing else occurs in a document that passed our check
         Bstr xml;
         Check(node->get_xml(xml.Out()), "xml");
         out += xml.Utf8();
@@ -276,8 +284,7 @@ std::string XmlNode::Name() const { return empty() ? "" : NameOf(Node(handle_));
 std::string XmlNode::Text() const {
   if (empty()) return "";
   std::u16string text;
-  const auto enter = [&text](IXMLDOMNode* node, bool) {
-    const DOMNodeType type = TypeOf(node);
+  const auto enter = [&text](IXMLDOMNode* node, DOMNodeType type, bool) {
     if (type == NODE_TEXT || type == NODE_CDATA_SECTION) {
       VARIANT value;
       VariantInit(&value);
@@ -457,12 +464,19 @@ std::vector<XmlNode> XmlDocument::Select(std::string_view path) const {
 std::string XmlDocument::DeclaredEncoding() const { return impl_->format.encoding; }
 
 std::string XmlDocument::Serialize() const {
+  // The top-level nodes by index: Wine's document type node does not know
+  // its next sibling.
   std::string serialised;
-  ForEachChild(impl_->doc.get(), [&serialised](IXMLDOMNode* node) {
-    Serialise(node, serialised);
+  ComPtr<IXMLDOMNodeList> nodes;
+  Check(impl_->doc->get_childNodes(nodes.Out()), "childNodes");
+  long count = 0;
+  Check(nodes->get_length(&count), "length");
+  for (long i = 0; i < count; ++i) {
+    ComPtr<IXMLDOMNode> node;
+    Check(nodes->get_item(i, node.Out()), "item");
+    Serialise(node.get(), impl_->format.doctype, serialised);
     serialised += '\n';
-    return true;
-  });
+  }
   return EncodeXml(serialised, impl_->format);
 }
 

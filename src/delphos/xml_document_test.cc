@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "base/error.h"
+#include "delphos/xml_wellformed.h"
 
 namespace pasahorario::delphos {
 namespace {
@@ -164,13 +165,18 @@ TEST_F(XmlDocumentTest, DtdThatDeclaresOrFetchesIsRefused) {
   }
 }
 
-TEST_F(XmlDocumentTest, BareDoctypeIsKeptOnSave) {
-  const std::string bytes =
+TEST_F(XmlDocumentTest, DoctypeWithoutDeclarationsIsKeptOnSave) {
+  const std::string documents[] = {
       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!DOCTYPE SERVICIO>\n"
-      "<SERVICIO><SALIDAS/></SERVICIO>\n";
-  const XmlDocument doc = XmlDocument::Parse(bytes);
-  EXPECT_EQ(doc.Root().Name(), "SERVICIO");
-  EXPECT_EQ(doc.Serialize(), bytes);
+      "<SERVICIO><SALIDAS/></SERVICIO>\n",
+      "<!--c-->\n<!DOCTYPE SERVICIO [ <!ELEMENT SERVICIO ANY> ]>\n<SERVICIO/>\n",
+  };
+  for (const std::string& bytes : documents) {
+    SCOPED_TRACE(bytes);
+    const XmlDocument doc = XmlDocument::Parse(bytes);
+    EXPECT_EQ(doc.Root().Name(), "SERVICIO");
+    EXPECT_EQ(doc.Serialize(), bytes);
+  }
 }
 
 TEST_F(XmlDocumentTest, BytesThatAreNotTextAreDescribedAsSuch) {
@@ -213,18 +219,29 @@ TEST_F(XmlDocumentTest, BytesThatAreNotTextAreDescribedAsSuch) {
 }
 
 // Generated here: nesting far beyond the limit, at the root and inside
-// SALIDAS, must be refused by the check and never reach a backend.
+// SALIDAS, must be refused by the check and never reach a backend, which
+// must take what the check lets through.
 TEST_F(XmlDocumentTest, DeepNestingIsRefusedAtTheLimit) {
+  {
+    std::string bytes;
+    for (size_t i = 0; i < kMaxElementDepth; ++i) bytes += "<e>";
+    bytes += "fondo";
+    for (size_t i = 0; i < kMaxElementDepth; ++i) bytes += "</e>";
+    EXPECT_EQ(XmlDocument::Parse(bytes).Root().Text(), "fondo");
+  }
   struct Case {
     std::string label, head, tail;
     size_t depth;
-    int column;  // of the start tag one level past the limit
+    size_t column;  // of the start tag one level past the limit
   };
   const Case cases[] = {
-      {"200000 fuera de SALIDAS", "", "", 200000, 3001},
-      {"1000001 fuera de SALIDAS", "", "", 1000001, 3001},
-      {"200000 en SALIDAS", "<SERVICIO><SALIDAS>", "</SALIDAS></SERVICIO>", 200000, 3014},
-      {"1000001 en SALIDAS", "<SERVICIO><SALIDAS>", "</SALIDAS></SERVICIO>", 1000001, 3014},
+      {"limite + 1", "", "", kMaxElementDepth + 1, 3 * kMaxElementDepth + 1},
+      {"200000 fuera de SALIDAS", "", "", 200000, 3 * kMaxElementDepth + 1},
+      {"1000001 fuera de SALIDAS", "", "", 1000001, 3 * kMaxElementDepth + 1},
+      {"200000 en SALIDAS", "<SERVICIO><SALIDAS>", "</SALIDAS></SERVICIO>", 200000,
+       19 + 3 * (kMaxElementDepth - 2) + 1},
+      {"1000001 en SALIDAS", "<SERVICIO><SALIDAS>", "</SALIDAS></SERVICIO>", 1000001,
+       19 + 3 * (kMaxElementDepth - 2) + 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -237,7 +254,7 @@ TEST_F(XmlDocumentTest, DeepNestingIsRefusedAtTheLimit) {
     EXPECT_EQ(ErrorOf([&] { XmlDocument::Load(path); }),
               "El archivo " + Utf8(path) + " no es un documento XML válido (línea 1, columna " +
                   std::to_string(c.column) +
-                  "): los elementos se anidan en más de 1000 niveles, más de lo que admite el "
+                  "): los elementos se anidan en más de 256 niveles, más de lo que admite el "
                   "programa (un documento de DELPHOS usa unos pocos)");
   }
 }

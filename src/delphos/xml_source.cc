@@ -270,9 +270,11 @@ XmlSource PrepareXml(std::string_view bytes, std::string_view name) {
   format.crlf =
       line_feed != std::string::npos && line_feed > 0 && source.text[line_feed - 1] == '\r';
 
-  if (const std::optional<XmlFault> syntax = FindXmlFault(source.text)) {
+  std::string_view doctype;
+  if (const std::optional<XmlFault> syntax = FindXmlFault(source.text, &doctype)) {
     throw SyntaxError(name, source.text, syntax->offset, syntax->reason);
   }
+  format.doctype = std::string(doctype);
   return source;
 }
 

@@ -20,6 +20,7 @@ struct XmlFormat {
   bool encoding_declared = false;  // the XML declaration names an encoding
   bool byte_order_mark = false;    // a UTF-8 file that starts with one
   bool crlf = false;               // the first line break is a carriage return + line feed
+  std::string doctype;             // the DOCTYPE declaration as written (UTF-8), if any
 };
 
 // A document ready for a backend: UTF-8 text in which the declaration's

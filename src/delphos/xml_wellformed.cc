@@ -27,6 +27,8 @@ class Checker {
  public:
   explicit Checker(std::string_view text) : t_(text) {}
 
+  std::string_view doctype() const { return doctype_; }
+
   std::optional<XmlFault> Run() {
     while (p_ < t_.size() && !fault_) {
       if (t_[p_] == '<') {
@@ -144,6 +146,7 @@ class Checker {
     if (p_ >= t_.size()) return Fail(start, "declaración DOCTYPE sin cerrar");
     if (Peek() != '>') return Fail(p_, "declaración DOCTYPE mal formada");
     ++p_;
+    doctype_ = t_.substr(start, p_ - start);
   }
 
   bool InternalSubset(size_t doctype_start) {
@@ -356,6 +359,7 @@ class Checker {
   bool root_seen_ = false;
   bool root_closed_ = false;
   bool has_dtd_ = false;
+  std::string_view doctype_;  // the DOCTYPE declaration, once read
   std::optional<XmlFault> fault_;
 };
 
@@ -374,8 +378,10 @@ std::optional<size_t> FindForbiddenCharacter(std::string_view text) {
   return std::nullopt;
 }
 
-std::optional<XmlFault> FindXmlFault(std::string_view text) {
-  std::optional<XmlFault> fault = Checker(text).Run();
+std::optional<XmlFault> FindXmlFault(std::string_view text, std::string_view* doctype) {
+  Checker checker(text);
+  std::optional<XmlFault> fault = checker.Run();
+  if (doctype) *doctype = checker.doctype();
   if (const std::optional<size_t> bad = FindForbiddenCharacter(text)) {
     if (!fault || *bad < fault->offset) {
       const auto code = static_cast<unsigned char>(text[*bad]);

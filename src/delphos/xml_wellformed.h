@@ -19,9 +19,10 @@ struct XmlFault {
 };
 
 // Deepest nesting of elements a document may have: the root is level 1.
-// DELPHOS documents use a handful of levels; the limit keeps every walk
-// over a tree bounded and both backends refusing the same files.
-inline constexpr size_t kMaxElementDepth = 1000;
+// DELPHOS documents use a handful of levels. The limit keeps every walk
+// over a tree bounded, and both backends take every document up to it (the
+// MSXML of Wine refuses 258 levels and more, with no reason given).
+inline constexpr size_t kMaxElementDepth = 256;
 
 // The first well-formedness fault of `text` (UTF-8, already decoded), or
 // nothing when it is a well-formed document with one root element. Checks
@@ -33,8 +34,9 @@ inline constexpr size_t kMaxElementDepth = 1000;
 // root and hold element declarations and comments; entity and attribute-list
 // declarations and references to an external DTD are refused, since the two
 // backends would expand them differently (or fetch files). Linear in the
-// size of `text`.
-std::optional<XmlFault> FindXmlFault(std::string_view text);
+// size of `text`. When `doctype` is given and the text is well-formed, it
+// is set to the DOCTYPE declaration as written, or left empty.
+std::optional<XmlFault> FindXmlFault(std::string_view text, std::string_view* doctype = nullptr);
 
 // Offset of the first character XML 1.0 cannot carry (control characters
 // other than tab, line feed and carriage return; U+FFFE, U+FFFF), if any.
