@@ -43,7 +43,7 @@ TEST(FindXmlFaultTest, TagWithManyAttributesIsCheckedInLinearTime) {
   for (int i = 0; i < kAttributes / 4; ++i) followed += "<s d=\"1\" e=\"2\"/>";
   followed += "</SERVICIO>";
 
-  // Processor time, so that a busy machine does not count.
+  // Processor time where the C library gives it, so that a busy machine counts less.
   const std::clock_t start = std::clock();
   EXPECT_EQ(FindXmlFault(unique), std::nullopt);
   const double one = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
@@ -55,7 +55,10 @@ TEST(FindXmlFaultTest, TagWithManyAttributesIsCheckedInLinearTime) {
   EXPECT_EQ(fault->reason, "atributo a17 repetido");
   EXPECT_EQ(fault->offset, text.size() + 1);
   EXPECT_GT(unique.size(), 1600000u);
-  EXPECT_LT(took, 1.0) << "three checks of about 1.6 MB each";
+  // A scan per attribute took about 27 s for the first alone; linear, the
+  // three take a fraction of a second, with room here for a busy machine
+  // (the C library of Windows counts elapsed time, not processor time).
+  EXPECT_LT(took, 3.0);
   std::printf("160000 attributes (%zu bytes): %.3f s; with the other two checks: %.3f s\n",
               unique.size(), one, took);
 }
