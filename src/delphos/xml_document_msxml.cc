@@ -60,9 +60,10 @@ void CreateDocument(ComPtr<IXMLDOMDocument>& doc, std::string_view text) {
   VariantInit(&language);
   language.vt = VT_BSTR;
   language.bstrVal = SysAllocString(L"XPath");
-  const bool xpath = SetProperty(doc2.get(), "SelectionLanguage", language);
+  const Bstr selection("SelectionLanguage");
+  const HRESULT set = doc2->setProperty(selection.get(), language);
   VariantClear(&language);
-  if (!xpath) Check(E_FAIL, "SelectionLanguage");
+  Check(set, "SelectionLanguage");
 
   // Safeguards only: our own check has refused what they would.
   SetProperty(doc2.get(), "ProhibitDTD", Boolean(text.find("<!DOCTYPE") == std::string_view::npos));
