@@ -1,7 +1,7 @@
 #include "delphos/result_document.h"
 
 #include "base/error.h"
-#include "delphos/xml_source.h"
+#include "base/utf8_path.h"
 
 namespace pasahorario::delphos {
 
@@ -47,7 +47,7 @@ std::string NombreResultado(std::string_view chosen_path) {
 }
 
 std::filesystem::path GuardarResultado(const XmlDocument& doc, std::string_view chosen_path) {
-  const std::filesystem::path target = PathFromText(NombreResultado(chosen_path));
+  const std::filesystem::path target = PathFromUtf8(NombreResultado(chosen_path));
   doc.Save(target);
   return target;
 }

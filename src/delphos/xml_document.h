@@ -70,9 +70,11 @@ class XmlNode {
 class XmlDocument {
  public:
   // Loads `path`, honouring its byte-order mark and declared encoding
-  // (UTF-8, UTF-16, ISO-8859-1, windows-1252). Throws Error naming the file
-  // when it cannot be read or is not well-formed XML, with the line and
-  // column of the fault; and when the XML component cannot be created.
+  // (UTF-8, UTF-16, ISO-8859-1, windows-1252). Throws Error naming the file:
+  // "No existe el archivo …"; "No se pudo leer el archivo …: <the system's
+  // reason>"; when it is not text, not well-formed XML, nested deeper than
+  // the limit or declares entities, with the line and column of the fault;
+  // and when the XML component cannot be created.
   static XmlDocument Load(const std::filesystem::path& path);
 
   // Parses a document held in memory (UTF-8 unless it says otherwise).

@@ -3,13 +3,9 @@
 // checked by PrepareXml() and handed to loadXML as UTF-16; the tree is
 // written out node by node and encoded by EncodeXml() (MSXML's own save()
 // is not used: some versions write bytes that do not match the declaration).
-#include <windows.h>
+#include "delphos/com_helpers_msxml.h"
 // After windows.h:
 #include <msxml2.h>
-#include <objbase.h>
-#include <oleauto.h>
-
-#include <utility>
 
 #include "base/error.h"
 #include "base/unicode.h"
@@ -17,6 +13,7 @@
 #include "delphos/xml_document.h"
 #include "delphos/xml_output.h"
 #include "delphos/xml_source.h"
+#include "delphos/xml_wellformed.h"
 
 namespace pasahorario::delphos {
 namespace {
@@ -25,106 +22,27 @@ namespace {
 constexpr IID kIidXmlDomDocument2 = {
     0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
 
-template <typename T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ~ComPtr() { Reset(); }
-
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  T** Out() {
-    Reset();
-    return &p_;
-  }
-  void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-  void Reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-  void Swap(ComPtr& other) { std::swap(p_, other.p_); }
-
- private:
-  T* p_ = nullptr;
-};
-
-class Bstr {
- public:
-  Bstr() = default;
-  explicit Bstr(std::string_view utf8) {
-    const std::u16string wide = Utf8ToUtf16(utf8);
-    b_ = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()),
-                           static_cast<UINT>(wide.size()));
-    if (!b_) throw Error("No hay memoria para el texto del documento XML");
-  }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  ~Bstr() { SysFreeString(b_); }
-
-  BSTR get() const { return b_; }
-  BSTR* Out() {
-    SysFreeString(b_);
-    b_ = nullptr;
-    return &b_;
-  }
-  std::u16string_view View() const {
-    return std::u16string_view(reinterpret_cast<const char16_t*>(b_), b_ ? SysStringLen(b_) : 0);
-  }
-  std::string Utf8() const { return Utf16ToUtf8(View()); }
-
- private:
-  BSTR b_ = nullptr;
-};
-
-std::string Hex(HRESULT hr) {
-  char number[16];
-  wsprintfA(number, "0x%08lX", static_cast<unsigned long>(hr));
-  return number;
+// Sets a property of the second level; false when this version of MSXML
+// does not know it.
+bool SetProperty(IXMLDOMDocument2* doc, const char* name, VARIANT value) {
+  const Bstr property(name);
+  return SUCCEEDED(doc->setProperty(property.get(), value));
 }
 
-// The system's text for `hr`, or its number when the system has none.
-std::string SystemMessage(HRESULT hr) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::u16string text;
-  if (length > 0 && buffer) text.assign(reinterpret_cast<const char16_t*>(buffer), length);
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ' ||
-                           text.back() == u'.')) {
-    text.pop_back();
-  }
-  return text.empty() ? "Error " + Hex(hr) : Utf16ToUtf8(text);
+VARIANT Boolean(bool value) {
+  VARIANT variant;
+  VariantInit(&variant);
+  variant.vt = VT_BOOL;
+  variant.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+  return variant;
 }
 
-void Check(HRESULT hr, const char* what) {
-  if (FAILED(hr)) {
-    throw Error(std::string("El componente XML falló en ") + what + ": " + SystemMessage(hr) +
-                " (" + Hex(hr) + ")");
-  }
-}
-
-// The program initialises COM at start-up; a thread that has not (a test)
-// gets a single-threaded apartment here, kept until the thread ends.
-void EnsureCom() {
-  thread_local bool ready = false;
-  if (ready) return;
-  APTTYPE type;
-  APTTYPEQUALIFIER qualifier;
-  if (CoGetApartmentType(&type, &qualifier) == CO_E_NOTINITIALIZED) {
-    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) {
-      throw Error("No se pudo iniciar COM: " + SystemMessage(hr) + " (" + Hex(hr) + ")");
-    }
-  }
-  ready = true;
-}
-
-void CreateDocument(ComPtr<IXMLDOMDocument>& doc) {
+// A document for `text`, which PrepareXml() has checked: no entity or
+// attribute-list declarations, no external DTD, no deeper nesting than
+// kMaxElementDepth. MSXML is told the same where its version lets it, so
+// that it never reads a DTD from elsewhere nor recurses deeper: DTDs are
+// prohibited outright unless the text holds a DOCTYPE (a bare one is kept).
+void CreateDocument(ComPtr<IXMLDOMDocument>& doc, std::string_view text) {
   EnsureCom();
   CLSID clsid;
   HRESULT hr = CLSIDFromProgID(L"Microsoft.XMLDOM", &clsid);
@@ -142,10 +60,21 @@ void CreateDocument(ComPtr<IXMLDOMDocument>& doc) {
   VariantInit(&language);
   language.vt = VT_BSTR;
   language.bstrVal = SysAllocString(L"XPath");
-  const Bstr property("SelectionLanguage");
-  const HRESULT set = doc2->setProperty(property.get(), language);
+  const Bstr selection("SelectionLanguage");
+  const HRESULT set = doc2->setProperty(selection.get(), language);
   VariantClear(&language);
   Check(set, "SelectionLanguage");
+
+  // Safeguards only: our own check has refused what they would.
+  SetProperty(doc2.get(), "ProhibitDTD", Boolean(text.find("<!DOCTYPE") == std::string_view::npos));
+  SetProperty(doc2.get(), "ResolveExternals", Boolean(false));
+  SetProperty(doc2.get(), "ValidateOnParse", Boolean(false));
+  SetProperty(doc2.get(), "AllowDocumentFunction", Boolean(false));
+  VARIANT depth;
+  VariantInit(&depth);
+  depth.vt = VT_I4;
+  depth.lVal = static_cast<LONG>(2 * kMaxElementDepth);  // our check counts, not MSXML's
+  SetProperty(doc2.get(), "MaxElementDepth", depth);
 }
 
 IXMLDOMNode* Node(void* handle) { return static_cast<IXMLDOMNode*>(handle); }
@@ -172,23 +101,52 @@ void ForEachChild(IXMLDOMNode* node, Visit visit) {
   }
 }
 
-void AppendText(IXMLDOMNode* node, std::u16string& text) {
-  ForEachChild(node, [&text](IXMLDOMNode* child) {
-    DOMNodeType type;
-    Check(child->get_nodeType(&type), "nodeType");
-    if (type == NODE_TEXT || type == NODE_CDATA_SECTION) {
-      VARIANT value;
-      VariantInit(&value);
-      Check(child->get_nodeValue(&value), "nodeValue");
-      if (value.vt == VT_BSTR && value.bstrVal) {
-        text.append(reinterpret_cast<const char16_t*>(value.bstrVal), SysStringLen(value.bstrVal));
-      }
-      VariantClear(&value);
-    } else if (type == NODE_ELEMENT || type == NODE_ENTITY_REFERENCE) {
-      AppendText(child, text);
+DOMNodeType TypeOf(IXMLDOMNode* node) {
+  DOMNodeType type;
+  Check(node->get_nodeType(&type), "nodeType");
+  return type;
+}
+
+// Visits the subtree of `top` in document order without recursion, since a
+// tree may nest deeply. `enter(node, type, has_children)` is called for each
+// node and returns true to visit its children; `leave(node)` follows the
+// children of each node entered that way. Only elements and entity
+// references are looked into. (Node objects have no identity to compare,
+// so the walk counts its depth to know when it is back at `top`.)
+template <typename Enter, typename Leave>
+void WalkSubtree(IXMLDOMNode* top, Enter enter, Leave leave) {
+  ComPtr<IXMLDOMNode> node;
+  top->AddRef();
+  *node.Out() = top;
+  size_t depth = 0;  // of `node` below `top`
+  for (;;) {
+    const DOMNodeType type = TypeOf(node.get());
+    ComPtr<IXMLDOMNode> child;
+    if (type == NODE_ELEMENT || type == NODE_ENTITY_REFERENCE) {
+      Check(node->get_firstChild(child.Out()), "firstChild");
     }
-    return true;
-  });
+    if (enter(node.get(), type, static_cast<bool>(child)) && child) {
+      node.Swap(child);
+      ++depth;
+      continue;
+    }
+    // On to the next sibling of this node or of the nearest ancestor that
+    // has one, leaving the ancestors passed.
+    for (;;) {
+      if (depth == 0) return;
+      ComPtr<IXMLDOMNode> next;
+      Check(node->get_nextSibling(next.Out()), "nextSibling");
+      if (next) {
+        node.Swap(next);
+        break;
+      }
+      ComPtr<IXMLDOMNode> parent;
+      Check(node->get_parentNode(parent.Out()), "parentNode");
+      node.Swap(parent);
+      --depth;
+      leave(node.get());
+    }
+  }
 }
 
 void QueryElement(IXMLDOMNode* node, ComPtr<IXMLDOMElement>& element) {
@@ -247,68 +205,63 @@ void AppendEscaped(std::string& out, std::string_view text, bool attribute) {
 // Writes `node` as XML text, the way the pugixml backend does, so that both
 // give the same bytes. (The `xml` property is not used: Wine's re-indents
 // elements it finds without text.)
-void Serialise(IXMLDOMNode* node, std::string& out) {
-  DOMNodeType type;
-  Check(node->get_nodeType(&type), "nodeType");
-  switch (type) {
-    case NODE_ELEMENT: {
-      const std::string name = NameOf(node);
-      out += '<';
-      out += name;
-      ComPtr<IXMLDOMNamedNodeMap> attributes;
-      Check(node->get_attributes(attributes.Out()), "attributes");
-      long count = 0;
-      if (attributes) Check(attributes->get_length(&count), "attributes");
-      for (long i = 0; i < count; ++i) {
-        ComPtr<IXMLDOMNode> attribute;
-        Check(attributes->get_item(i, attribute.Out()), "attributes");
-        out += ' ';
-        out += NameOf(attribute.get());
-        out += "=\"";
-        AppendEscaped(out, ValueOf(attribute.get()), true);
-        out += '"';
+// `doctype` stands for a document type node: MSXML does not write them all.
+void Serialise(IXMLDOMNode* top, std::string_view doctype, std::string& out) {
+  const auto enter = [&](IXMLDOMNode* node, DOMNodeType type, bool has_children) {
+    switch (type) {
+      case NODE_ELEMENT: {
+        out += '<';
+        out += NameOf(node);
+        ComPtr<IXMLDOMNamedNodeMap> attributes;
+        Check(node->get_attributes(attributes.Out()), "attributes");
+        long count = 0;
+        if (attributes) Check(attributes->get_length(&count), "attributes");
+        for (long i = 0; i < count; ++i) {
+          ComPtr<IXMLDOMNode> attribute;
+          Check(attributes->get_item(i, attribute.Out()), "attributes");
+          out += ' ';
+          out += NameOf(attribute.get());
+          out += "=\"";
+          AppendEscaped(out, ValueOf(attribute.get()), true);
+          out += '"';
+        }
+        out += has_children ? ">" : "/>";
+        return has_children;
       }
-      ComPtr<IXMLDOMNode> first;
-      Check(node->get_firstChild(first.Out()), "firstChild");
-      if (!first) {
-        out += "/>";
-        return;
+      case NODE_TEXT:
+        AppendEscaped(out, ValueOf(node), false);
+        return false;
+      case NODE_CDATA_SECTION:
+        out.append("<![CDATA[").append(ValueOf(node)).append("]]>");
+        return false;
+      case NODE_COMMENT:
+        out.append("<!--").append(ValueOf(node)).append("-->");
+        return false;
+      case NODE_PROCESSING_INSTRUCTION: {
+        const std::string data = ValueOf(node);
+        out.append("<?")
+            .append(NameOf(node))
+            .append(data.empty() ? "" : " ")
+            .append(data)
+            .append("?>");
+        return false;
       }
-      out += '>';
-      ForEachChild(node, [&out](IXMLDOMNode* child) {
-        Serialise(child, out);
-        return true;
-      });
-      out.append("</").append(name).append(">");
-      return;
+      case NODE_ENTITY_REFERENCE:
+        out.append("&").append(NameOf(node)).append(";");
+        return false;
+      case NODE_DOCUMENT_TYPE:
+        out += doctype;
+        return false;
+      default: {  // nothing else occurs in a document that passed our check
+        Bstr xml;
+        Check(node->get_xml(xml.Out()), "xml");
+        out += xml.Utf8();
+        return false;
+      }
     }
-    case NODE_TEXT:
-      return AppendEscaped(out, ValueOf(node), false);
-    case NODE_CDATA_SECTION:
-      out.append("<![CDATA[").append(ValueOf(node)).append("]]>");
-      return;
-    case NODE_COMMENT:
-      out.append("<!--").append(ValueOf(node)).append("-->");
-      return;
-    case NODE_PROCESSING_INSTRUCTION: {
-      const std::string data = ValueOf(node);
-      out.append("<?")
-          .append(NameOf(node))
-          .append(data.empty() ? "" : " ")
-          .append(data)
-          .append("?>");
-      return;
-    }
-    case NODE_ENTITY_REFERENCE:
-      out.append("&").append(NameOf(node)).append(";");
-      return;
-    default: {  // the DOCTYPE
-      Bstr xml;
-      Check(node->get_xml(xml.Out()), "xml");
-      out += xml.Utf8();
-      return;
-    }
-  }
+  };
+  const auto leave = [&out](IXMLDOMNode* node) { out.append("</").append(NameOf(node)).append(">"); };
+  WalkSubtree(top, enter, leave);
 }
 
 }  // namespace
@@ -332,7 +285,19 @@ std::string XmlNode::Name() const { return empty() ? "" : NameOf(Node(handle_));
 std::string XmlNode::Text() const {
   if (empty()) return "";
   std::u16string text;
-  AppendText(Node(handle_), text);
+  const auto enter = [&text](IXMLDOMNode* node, DOMNodeType type, bool) {
+    if (type == NODE_TEXT || type == NODE_CDATA_SECTION) {
+      VARIANT value;
+      VariantInit(&value);
+      Check(node->get_nodeValue(&value), "nodeValue");
+      if (value.vt == VT_BSTR && value.bstrVal) {
+        text.append(reinterpret_cast<const char16_t*>(value.bstrVal), SysStringLen(value.bstrVal));
+      }
+      VariantClear(&value);
+    }
+    return type == NODE_ELEMENT || type == NODE_ENTITY_REFERENCE;
+  };
+  WalkSubtree(Node(handle_), enter, [](IXMLDOMNode*) {});
   return Utf16ToUtf8(text);
 }
 
@@ -449,7 +414,7 @@ XmlDocument XmlDocument::Parse(std::string_view bytes, std::string_view name) {
   const XmlSource source = PrepareXml(bytes, name);
   auto impl = std::make_unique<Impl>();
   impl->format = source.format;
-  CreateDocument(impl->doc);
+  CreateDocument(impl->doc, source.text);
   const Bstr text(source.text);
   VARIANT_BOOL loaded = VARIANT_FALSE;
   Check(impl->doc->loadXML(text.get(), &loaded), "loadXML");
@@ -500,12 +465,19 @@ std::vector<XmlNode> XmlDocument::Select(std::string_view path) const {
 std::string XmlDocument::DeclaredEncoding() const { return impl_->format.encoding; }
 
 std::string XmlDocument::Serialize() const {
+  // The top-level nodes by index: Wine's document type node does not know
+  // its next sibling.
   std::string serialised;
-  ForEachChild(impl_->doc.get(), [&serialised](IXMLDOMNode* node) {
-    Serialise(node, serialised);
+  ComPtr<IXMLDOMNodeList> nodes;
+  Check(impl_->doc->get_childNodes(nodes.Out()), "childNodes");
+  long count = 0;
+  Check(nodes->get_length(&count), "length");
+  for (long i = 0; i < count; ++i) {
+    ComPtr<IXMLDOMNode> node;
+    Check(nodes->get_item(i, node.Out()), "item");
+    Serialise(node.get(), impl_->format.doctype, serialised);
     serialised += '\n';
-    return true;
-  });
+  }
   return EncodeXml(serialised, impl_->format);
 }
 

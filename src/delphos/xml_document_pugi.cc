@@ -62,6 +62,24 @@ std::string Reason(pugi::xml_parse_status status) {
   }
 }
 
+// Removes `child` with all its content. pugixml frees a removed subtree
+// recursively, so the subtree is first taken apart from its leaves up: the
+// stack stays flat however deep it goes.
+void RemoveSubtree(pugi::xml_node child) {
+  pugi::xml_node node = child;
+  for (;;) {
+    if (const pugi::xml_node last = node.last_child()) {
+      node = last;
+      continue;
+    }
+    if (node == child) break;
+    pugi::xml_node parent = node.parent();
+    parent.remove_child(node);
+    node = parent;
+  }
+  child.parent().remove_child(child);
+}
+
 }  // namespace
 
 XmlNode::XmlNode(void* handle) : handle_(handle) {}
@@ -140,7 +158,7 @@ void XmlNode::SetText(std::string_view value) {
   if (empty()) ThrowEmptyNode("SetText");
   RequireXmlText(value);
   pugi::xml_node node = Node(handle_);
-  while (pugi::xml_node child = node.first_child()) node.remove_child(child);
+  while (const pugi::xml_node child = node.first_child()) RemoveSubtree(child);
   if (value.empty()) return;
   pugi::xml_node text = node.append_child(pugi::node_pcdata);
   if (!text || !text.set_value(value.data(), value.size()))
@@ -151,7 +169,7 @@ void XmlNode::RemoveChild(const XmlNode& child) {
   if (empty() || child.empty()) ThrowEmptyNode("RemoveChild");
   const pugi::xml_node node = Node(handle_);
   if (Node(child.handle_).parent() != node) ThrowNotAChild(Name(), child.Name());
-  Node(handle_).remove_child(Node(child.handle_));
+  RemoveSubtree(Node(child.handle_));
 }
 
 struct XmlDocument::Impl {
@@ -199,7 +217,8 @@ std::string XmlDocument::DeclaredEncoding() const { return impl_->format.encodin
 
 std::string XmlDocument::Serialize() const {
   // Outside the root pugixml keeps no whitespace: one line break follows
-  // each top-level node, as MSXML writes them.
+  // each top-level node, as MSXML writes them. (pugixml prints a tree
+  // without recursion.)
   std::string serialised;
   StringWriter writer(serialised);
   for (pugi::xml_node node : impl_->doc.children()) {

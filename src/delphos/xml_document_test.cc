@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "base/error.h"
+#include "delphos/xml_wellformed.h"
 
 namespace pasahorario::delphos {
 namespace {
@@ -122,9 +123,6 @@ TEST_F(XmlDocumentTest, BrokenFileIsAnErrorNamingFileLineAndColumn) {
       {"<a>\x01</a>", "(línea 1, columna 4)", "carácter no permitido en XML (U+0001)"},
       {"<a>&#1;</a>", "(línea 1, columna 4)", "no es un carácter permitido"},
       {"<a><!-- a -- b --></a>", "(línea 1, columna 11)", "«--»"},
-      {"<a>\n Pe\xF1"
-       "a</a>",
-       "(línea 2, columna 4)", "el byte 0xF1 no es UTF-8"},
       {"<a/>\n<?xml version=\"1.0\"?>", "(línea 2, columna 1)", "solo puede ir al comienzo"},
       {"<?xml version=\"1.0\" encoding=ISO-8859-1?><a/>", "(línea 1, columna 30)",
        "declaración XML mal formada"},
@@ -139,9 +137,159 @@ TEST_F(XmlDocumentTest, BrokenFileIsAnErrorNamingFileLineAndColumn) {
   }
 }
 
+TEST_F(XmlDocumentTest, DtdThatDeclaresOrFetchesIsRefused) {
+  struct Case {
+    std::string bytes, where, reason;
+  };
+  const Case cases[] = {
+      {"<!DOCTYPE a [\n<!ENTITY e \"x\">]>\n<a>&e;</a>", "(línea 2, columna 1)",
+       "declara entidades (<!ENTITY …>)"},
+      {"<!DOCTYPE a [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><a>&e;</a>",
+       "(línea 1, columna 14)", "declara entidades"},
+      {"<!DOCTYPE SERVICIO SYSTEM \"delphos.dtd\"><SERVICIO/>", "(línea 1, columna 20)",
+       "remite a una DTD externa"},
+      {"<!DOCTYPE a PUBLIC \"-//X//DTD X//ES\" \"x.dtd\"><a/>", "(línea 1, columna 13)",
+       "remite a una DTD externa"},
+      {"<!DOCTYPE a [<!ATTLIST a dato CDATA \"x\">]><a/>", "(línea 1, columna 14)",
+       "declara atributos en su DTD"},
+      {"<!DOCTYPE a [%externa;]><a/>", "(línea 1, columna 14)", "entidades de parámetro"},
+      {"<SERVICIO>&e;</SERVICIO>", "(línea 1, columna 11)", "entidad no declarada &e;"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    const fs::path path = Write("dtd.xml", c.bytes);
+    const std::string message = ErrorOf([&] { XmlDocument::Load(path); });
+    EXPECT_THAT(message, HasSubstr("El archivo " + Utf8(path) + " no es un documento XML válido " +
+                                   c.where + ": "));
+    EXPECT_THAT(message, HasSubstr(c.reason));
+  }
+}
+
+TEST_F(XmlDocumentTest, DoctypeWithoutDeclarationsIsKeptOnSave) {
+  const std::string documents[] = {
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!DOCTYPE SERVICIO>\n"
+      "<SERVICIO><SALIDAS/></SERVICIO>\n",
+      "<!--c-->\n<!DOCTYPE SERVICIO [ <!ELEMENT SERVICIO ANY> ]>\n<SERVICIO/>\n",
+  };
+  for (const std::string& bytes : documents) {
+    SCOPED_TRACE(bytes);
+    const XmlDocument doc = XmlDocument::Parse(bytes);
+    EXPECT_EQ(doc.Root().Name(), "SERVICIO");
+    EXPECT_EQ(doc.Serialize(), bytes);
+  }
+}
+
+TEST_F(XmlDocumentTest, BytesThatAreNotTextAreDescribedAsSuch) {
+  std::string utf16_le, utf16_be;  // without byte-order mark or declaration
+  for (char c : std::string("<SERVICIO>Peñ</SERVICIO>")) {
+    utf16_le += c;
+    utf16_le += '\0';
+    utf16_be += '\0';
+    utf16_be += c;
+  }
+  struct Case {
+    std::string label, bytes, where, reason;
+  };
+  const Case cases[] = {
+      {"utf16le sin BOM", utf16_le, "(línea 1, columna 1)", "parece texto UTF-16 sin marca"},
+      {"utf16be sin BOM", utf16_be, "(línea 1, columna 1)", "parece texto UTF-16 sin marca"},
+      {"png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "(línea 1, columna 1)",
+       "contiene datos binarios (el byte 0x89), no texto"},
+      {"tabla dbase", std::string("\x03\x7e\x0c\x0a\0\0\0\0\x41", 9), "(línea 2, columna 1)",
+       "contiene datos binarios (el byte 0x00)"},
+      {"latin1 con nulo", std::string("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\0</a>", 51),
+       "(línea 1, columna 47)", "datos binarios (el byte 0x00)"},
+      {"latin1 sin declarar", "<a>\n Pe\xF1" "a</a>", "(línea 2, columna 4)",
+       "el byte 0xF1 no es texto UTF-8 y el archivo no declara otra codificación"},
+      {"utf8 declarado", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a>Le\xF3n</a>",
+       "(línea 2, columna 6)", "el byte 0xF3 no es texto UTF-8, la codificación que declara"},
+      {"utf16 cortado", Utf16(u"<a/>", false) + "x", "(línea 1, columna 5)",
+       "termina a medio carácter"},
+      {"utf16 suplente suelto", Utf16(u"<a>\xD800</a>", false), "(línea 1, columna 4)",
+       "no forman texto UTF-16 válido"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const fs::path path = Write("t.xml", c.bytes);
+    const std::string message = ErrorOf([&] { XmlDocument::Load(path); });
+    EXPECT_THAT(message, HasSubstr("El archivo " + Utf8(path) +
+                                   " no parece un documento XML de texto " + c.where + ": "));
+    EXPECT_THAT(message, HasSubstr(c.reason));
+  }
+}
+
+// Generated here: nesting far beyond the limit, at the root and inside
+// SALIDAS, must be refused by the check and never reach a backend, which
+// must take what the check lets through.
+TEST_F(XmlDocumentTest, DeepNestingIsRefusedAtTheLimit) {
+  {
+    std::string bytes;
+    for (size_t i = 0; i < kMaxElementDepth; ++i) bytes += "<e>";
+    bytes += "fondo";
+    for (size_t i = 0; i < kMaxElementDepth; ++i) bytes += "</e>";
+    EXPECT_EQ(XmlDocument::Parse(bytes).Root().Text(), "fondo");
+  }
+  struct Case {
+    std::string label, head, tail;
+    size_t depth;
+    size_t column;  // of the start tag one level past the limit
+  };
+  const Case cases[] = {
+      {"limite + 1", "", "", kMaxElementDepth + 1, 3 * kMaxElementDepth + 1},
+      {"200000 fuera de SALIDAS", "", "", 200000, 3 * kMaxElementDepth + 1},
+      {"1000001 fuera de SALIDAS", "", "", 1000001, 3 * kMaxElementDepth + 1},
+      {"200000 en SALIDAS", "<SERVICIO><SALIDAS>", "</SALIDAS></SERVICIO>", 200000,
+       19 + 3 * (kMaxElementDepth - 2) + 1},
+      {"1000001 en SALIDAS", "<SERVICIO><SALIDAS>", "</SALIDAS></SERVICIO>", 1000001,
+       19 + 3 * (kMaxElementDepth - 2) + 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::string bytes = c.head;
+    bytes.reserve(c.head.size() + 7 * c.depth + c.tail.size());
+    for (size_t i = 0; i < c.depth; ++i) bytes += "<e>";
+    for (size_t i = 0; i < c.depth; ++i) bytes += "</e>";
+    bytes += c.tail;
+    const fs::path path = Write("hondo.xml", bytes);
+    EXPECT_EQ(ErrorOf([&] { XmlDocument::Load(path); }),
+              "El archivo " + Utf8(path) + " no es un documento XML válido (línea 1, columna " +
+                  std::to_string(c.column) +
+                  "): los elementos se anidan en más de 256 niveles, más de lo que admite el "
+                  "programa (un documento de DELPHOS usa unos pocos)");
+  }
+}
+
+// A tree the program builds itself is not checked on loading: reading,
+// writing and removing it must not recurse however deep it goes.
+TEST_F(XmlDocumentTest, DeepTreeIsWalkedWithoutRecursion) {
+  constexpr int kDepth = 200000;
+  XmlDocument doc = XmlDocument::Parse("<SERVICIO><A/><SALIDAS/></SERVICIO>");
+  XmlNode node = doc.Root().FirstChild("SALIDAS");
+  for (int i = 0; i < kDepth; ++i) node = node.AppendElement("e");
+  node.SetText("fondo");
+  EXPECT_EQ(doc.Root().Text(), "fondo");
+  const std::string bytes = doc.Serialize();
+  EXPECT_EQ(bytes.size(), std::string("<SERVICIO><A/><SALIDAS></SALIDAS></SERVICIO>\n").size() +
+                              7u * kDepth + 5);
+  doc.Root().RemoveChild(doc.Root().FirstChild("SALIDAS"));
+  EXPECT_EQ(doc.Serialize(), "<SERVICIO><A/></SERVICIO>\n");
+}
+
+TEST_F(XmlDocumentTest, ReadFailureSaysTheFileCouldNotBeRead) {
+  EXPECT_EQ(ErrorOf([&] { XmlDocument::Load(dir_); }),
+            "No se pudo leer el archivo " + Utf8(dir_) + ": es una carpeta, no un archivo");
+  // A read that the system fails half-way (here at its first byte).
+  const fs::path failing = "/proc/self/mem";
+  if (fs::path::preferred_separator == '/' && fs::exists(failing)) {
+    EXPECT_EQ(ErrorOf([&] { XmlDocument::Load(failing); }),
+              "No se pudo leer el archivo /proc/self/mem: error de entrada/salida (¿disco dañado "
+              "o unidad de red desconectada?)");
+  }
+}
+
 TEST_F(XmlDocumentTest, TrickyButWellFormedFilesLoad) {
   const std::string documents[] = {
-      "<!DOCTYPE a [<!ENTITY e \"x\"> <!-- ] > -->]>\n<a>&e;</a>",
+      "<!DOCTYPE a [<!ELEMENT a (#PCDATA)> <!-- ] > <!ENTITY --> <?pi ]?>]>\n<a>&amp;</a>",
       "<?xml version='1.0' standalone='yes'?><?pi datos?><a x='\"' "
       "y=\">\"><![CDATA[<&]]>&#233;&#xE9;]</a>",
       "\n <a\n x = \"1\" ></a >\n<!-- fin -->\n",

@@ -1,5 +1,6 @@
 #include "delphos/xml_source.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "base/text.h"
@@ -56,29 +57,61 @@ std::string DecodeUtf16(std::string_view body, bool big_endian, std::string_view
         high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
     if ((high && !paired) || (u >= 0xDC00 && u <= 0xDFFF)) {
       const std::string before = Utf16ToUtf8(std::u16string_view(units).substr(0, i));
-      throw SyntaxError(name, before, before.size(), "secuencia UTF-16 no válida");
+      throw NotText(name, PositionOf(before, before.size()),
+                    "sus bytes no forman texto UTF-16 válido (medio par suplente)");
     }
     if (paired) ++i;
   }
   std::string text = Utf16ToUtf8(units);
-  if (body.size() % 2 != 0)
-    throw SyntaxError(name, text, text.size(), "el texto UTF-16 termina a medio carácter");
+  if (body.size() % 2 != 0) {
+    throw NotText(name, PositionOf(text, text.size()),
+                  "el texto UTF-16 termina a medio carácter (¿archivo cortado?)");
+  }
   return text;
 }
 
-void CheckUtf8(std::string_view body, std::string_view name) {
+std::string HexByte(unsigned char byte) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  return std::string("0x") + kDigits[byte >> 4] + kDigits[byte & 0xF];
+}
+
+// A text file holds no NUL byte in an ASCII-compatible encoding; a file
+// that does is binary (an image, a table, a compressed file...).
+void RefuseBinary(std::string_view body, size_t first_fault, std::string_view name) {
+  const size_t nul = body.find('\0');
+  if (nul == std::string_view::npos) return;
+  const size_t at = std::min(nul, first_fault);
+  throw NotText(name, PositionOf(body, at),
+                "contiene datos binarios (el byte " + HexByte(static_cast<unsigned char>(body[at])) +
+                    "), no texto; compruebe que ha elegido la exportación XML de DELPHOS");
+}
+
+void CheckUtf8(std::string_view body, bool declared, std::string_view name) {
+  size_t fault = body.size();
   for (size_t pos = 0; pos < body.size();) {
     const size_t start = pos;
     const char32_t cp = NextCodePoint(body, pos);
     if (cp == 0xFFFD && body.compare(start, 3, "\xEF\xBF\xBD") != 0) {
-      static constexpr char kDigits[] = "0123456789ABCDEF";
-      const auto byte = static_cast<unsigned char>(body[start]);
-      throw SyntaxError(name, body, start,
-                        std::string("el byte 0x") + kDigits[byte >> 4] + kDigits[byte & 0xF] +
-                            " no es UTF-8; si el archivo está en otra codificación, su declaración "
-                            "XML debe nombrarla (encoding=\"ISO-8859-1\", por ejemplo)");
+      fault = start;
+      break;
     }
   }
+  RefuseBinary(body, fault, name);
+  if (fault == body.size()) return;
+  const std::string byte = HexByte(static_cast<unsigned char>(body[fault]));
+  throw NotText(name, PositionOf(body, fault),
+                declared ? "el byte " + byte +
+                               " no es texto UTF-8, la codificación que declara su primera "
+                               "línea; guárdelo de nuevo en UTF-8 o corrija esa declaración"
+                         : "el byte " + byte +
+                               " no es texto UTF-8 y el archivo no declara otra codificación; "
+                               "si está en ISO-8859-1 o windows-1252, su primera línea debe "
+                               "decirlo: <?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
+}
+
+// UTF-16 without a byte-order mark: a NUL byte beside the first character.
+bool LooksLikeUtf16(std::string_view body) {
+  return body.size() >= 2 && (body[0] == '\0') != (body[1] == '\0');
 }
 
 std::string DecodeSingleByte(std::string_view body, Charset charset) {
@@ -149,6 +182,14 @@ Error NotWellFormed(std::string_view name, std::optional<TextPosition> at,
                std::string(reason));
 }
 
+Error NotText(std::string_view name, std::optional<TextPosition> at, std::string_view reason) {
+  std::string where;
+  if (at)
+    where = " (línea " + std::to_string(at->line) + ", columna " + std::to_string(at->column) + ")";
+  return Error("El archivo " + std::string(name) + " no parece un documento XML de texto" + where +
+               ": " + std::string(reason));
+}
+
 Error SyntaxError(std::string_view name, std::string_view text, size_t offset,
                   std::string_view reason) {
   return NotWellFormed(name, PositionOf(text, offset), reason);
@@ -182,6 +223,11 @@ XmlSource PrepareXml(std::string_view bytes, std::string_view name) {
       if (AsciiLower(declared->value) == "utf-16") format.encoding = std::string(declared->value);
     }
   } else {
+    if (!format.byte_order_mark && LooksLikeUtf16(body)) {
+      throw NotText(name, TextPosition{},
+                    "parece texto UTF-16 sin marca de orden de bytes (BOM) ni declaración XML; "
+                    "guárdelo de nuevo en UTF-8, o en UTF-16 con marca de orden de bytes");
+    }
     const auto declaration = ReadXmlDeclaration(body, fault);
     if (const XmlDeclaration::Item* declared =
             declaration ? declaration->Find("encoding") : nullptr) {
@@ -203,9 +249,10 @@ XmlSource PrepareXml(std::string_view bytes, std::string_view name) {
       }
     }
     if (format.charset == Charset::kUtf8) {
-      CheckUtf8(body, name);
+      CheckUtf8(body, format.encoding_declared, name);
       source.text = std::string(body);
     } else {
+      RefuseBinary(body, body.size(), name);
       source.text = DecodeSingleByte(body, format.charset);
     }
   }
@@ -223,14 +270,12 @@ XmlSource PrepareXml(std::string_view bytes, std::string_view name) {
   format.crlf =
       line_feed != std::string::npos && line_feed > 0 && source.text[line_feed - 1] == '\r';
 
-  if (const std::optional<XmlFault> syntax = FindXmlFault(source.text)) {
+  std::string_view doctype;
+  if (const std::optional<XmlFault> syntax = FindXmlFault(source.text, &doctype)) {
     throw SyntaxError(name, source.text, syntax->offset, syntax->reason);
   }
+  format.doctype = std::string(doctype);
   return source;
-}
-
-std::filesystem::path PathFromText(std::string_view text) {
-  return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
 }  // namespace pasahorario::delphos

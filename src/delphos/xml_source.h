@@ -2,7 +2,6 @@
 // the byte-order mark and the declared encoding are honoured here, once, and
 // what is needed to write the document back the same way is kept.
 #pragma once
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +20,7 @@ struct XmlFormat {
   bool encoding_declared = false;  // the XML declaration names an encoding
   bool byte_order_mark = false;    // a UTF-8 file that starts with one
   bool crlf = false;               // the first line break is a carriage return + line feed
+  std::string doctype;             // the DOCTYPE declaration as written (UTF-8), if any
 };
 
 // A document ready for a backend: UTF-8 text in which the declaration's
@@ -33,8 +33,8 @@ struct XmlSource {
 
 // Decodes `bytes` and checks that they are a well-formed document. Throws
 // Error naming `name`: for an encoding the program cannot read, for bytes
-// that are not valid in the encoding, and for a document that is not
-// well-formed, with the line and column of the fault.
+// that are not text in the encoding (NotText), and for a document that is
+// not well-formed (NotWellFormed), with the line and column of the fault.
 XmlSource PrepareXml(std::string_view bytes, std::string_view name);
 
 // The error for a document that is not well-formed: "El archivo <name> no
@@ -42,7 +42,13 @@ XmlSource PrepareXml(std::string_view bytes, std::string_view name);
 // parenthesis when the position is unknown.
 Error NotWellFormed(std::string_view name, std::optional<TextPosition> at, std::string_view reason);
 
-// The same for a fault at byte `offset` of `text`.
+// The error for bytes that are not text in the file's encoding (a binary
+// file, UTF-16 without a byte-order mark, a byte the encoding lacks): "El
+// archivo <name> no parece un documento XML de texto (línea L, columna C):
+// <reason>".
+Error NotText(std::string_view name, std::optional<TextPosition> at, std::string_view reason);
+
+// The same as NotWellFormed() for a fault at byte `offset` of `text`.
 Error SyntaxError(std::string_view name, std::string_view text, size_t offset,
                   std::string_view reason);
 
@@ -65,9 +71,5 @@ struct XmlDeclaration {
 // when `text` does not open with one; sets `fault` when it is malformed.
 std::optional<XmlDeclaration> ReadXmlDeclaration(std::string_view text,
                                                  std::optional<XmlFault>& fault);
-
-
-// The path that the UTF-8 text `text` names.
-std::filesystem::path PathFromText(std::string_view text);
 
 }  // namespace pasahorario::delphos

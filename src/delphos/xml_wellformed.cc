@@ -1,5 +1,7 @@
 #include "delphos/xml_wellformed.h"
 
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace pasahorario::delphos {
@@ -24,6 +26,8 @@ bool IsXmlChar(unsigned long cp) {
 class Checker {
  public:
   explicit Checker(std::string_view text) : t_(text) {}
+
+  std::string_view doctype() const { return doctype_; }
 
   std::optional<XmlFault> Run() {
     while (p_ < t_.size() && !fault_) {
@@ -118,28 +122,87 @@ class Checker {
     p_ = end + 3;
   }
 
+  // <!DOCTYPE name [subset]>. What could make the backends differ, or make
+  // one of them fetch a file, is refused: an external DTD, entity and
+  // attribute-list declarations, parameter-entity references.
   void Doctype() {
     const size_t start = p_;
     if (root_seen_ || has_dtd_) return Fail(start, "declaración DOCTYPE fuera de lugar");
     has_dtd_ = true;
     p_ += 9;
-    bool in_subset = false;
+    const bool spaced = SkipSpace();
+    if (!spaced || ReadName().empty()) return Fail(start, "declaración DOCTYPE mal formada");
+    SkipSpace();
+    if (At("SYSTEM") || At("PUBLIC")) {
+      return Fail(p_,
+                  "el documento remite a una DTD externa (SYSTEM o PUBLIC), que el programa no "
+                  "admite; los documentos de DELPHOS no llevan DTD");
+    }
+    if (Peek() == '[') {
+      ++p_;
+      if (!InternalSubset(start)) return;
+      SkipSpace();
+    }
+    if (p_ >= t_.size()) return Fail(start, "declaración DOCTYPE sin cerrar");
+    if (Peek() != '>') return Fail(p_, "declaración DOCTYPE mal formada");
+    ++p_;
+    doctype_ = t_.substr(start, p_ - start);
+  }
+
+  bool InternalSubset(size_t doctype_start) {
+    for (;;) {
+      SkipSpace();
+      if (p_ >= t_.size()) {
+        Fail(doctype_start, "declaración DOCTYPE sin cerrar");
+      } else if (Peek() == ']') {
+        ++p_;
+        return true;
+      } else if (At("<!--")) {
+        Comment();
+      } else if (At("<?")) {
+        ProcessingInstruction();
+      } else if (At("<!ENTITY")) {
+        Fail(p_,
+             "el documento declara entidades (<!ENTITY …>), que el programa no admite; los "
+             "documentos de DELPHOS no llevan DTD");
+      } else if (At("<!ATTLIST")) {
+        Fail(p_,
+             "el documento declara atributos en su DTD (<!ATTLIST …>), que el programa no "
+             "admite; los documentos de DELPHOS no llevan DTD");
+      } else if (Peek() == '%') {
+        ParameterReference();
+      } else if (At("<!ELEMENT") || At("<!NOTATION")) {
+        MarkupDeclaration();
+      } else {
+        Fail(p_, "declaración no reconocida dentro de DOCTYPE");
+      }
+      if (fault_) return false;
+    }
+  }
+
+  // An element or notation declaration, skipped up to its ">".
+  void MarkupDeclaration() {
+    const size_t start = p_;
     while (p_ < t_.size() && !fault_) {
       const char c = t_[p_];
       if (c == '"' || c == '\'') {
         const size_t close = t_.find(c, p_ + 1);
         if (close == std::string_view::npos) break;
         p_ = close + 1;
-      } else if (At("<!--")) {
-        Comment();
+      } else if (c == '%') {
+        ParameterReference();
       } else {
         ++p_;
-        if (c == '[') in_subset = true;
-        if (c == ']') in_subset = false;
-        if (c == '>' && !in_subset) return;
+        if (c == '>') return;
       }
     }
-    Fail(start, "declaración DOCTYPE sin cerrar");
+    Fail(start, "declaración sin cerrar dentro de DOCTYPE");
+  }
+
+  void ParameterReference() {
+    Fail(p_,
+         "el documento usa entidades de parámetro (%…;), que el programa no admite; los "
+         "documentos de DELPHOS no llevan DTD");
   }
 
   void StartTag() {
@@ -148,8 +211,14 @@ class Checker {
     const std::string_view name = ReadName();
     if (name.empty()) return Fail(start, "«<» que no abre ninguna etiqueta (escríbalo como &lt;)");
     if (root_closed_) return Fail(start, "hay más de un elemento raíz");
+    if (open_.size() >= kMaxElementDepth) {
+      return Fail(start, "los elementos se anidan en más de " + std::to_string(kMaxElementDepth) +
+                             " niveles, más de lo que admite el programa (un documento de "
+                             "DELPHOS usa unos pocos)");
+    }
     root_seen_ = true;
     attributes_.clear();
+    if (!attribute_set_.empty()) attribute_set_ = std::unordered_set<std::string_view>();
     for (;;) {
       const bool spaced = SkipSpace();
       if (At("/>")) {
@@ -169,12 +238,9 @@ class Checker {
       if (!spaced || attribute.empty()) {
         return Fail(p_, "etiqueta <" + std::string(name) + "> mal formada");
       }
-      for (std::string_view seen : attributes_) {
-        if (seen == attribute) {
-          return Fail(attribute_start, "atributo " + std::string(attribute) + " repetido");
-        }
+      if (!AddAttribute(attribute)) {
+        return Fail(attribute_start, "atributo " + std::string(attribute) + " repetido");
       }
-      attributes_.push_back(attribute);
       SkipSpace();
       if (Peek() != '=') return Fail(p_, "falta «=» tras el atributo " + std::string(attribute));
       ++p_;
@@ -197,6 +263,23 @@ class Checker {
       if (p_ >= t_.size()) return Fail(value_start, "valor de atributo sin cerrar");
       ++p_;
     }
+  }
+
+  // Records `name` among the current tag's attributes; false when it is
+  // there already. A short list is searched; a long one goes into a hash set,
+  // so that a tag with thousands of attributes is still checked in linear
+  // time. The set is built afresh for each tag that needs it.
+  bool AddAttribute(std::string_view name) {
+    constexpr size_t kListed = 16;
+    if (attributes_.size() < kListed) {
+      for (std::string_view seen : attributes_) {
+        if (seen == name) return false;
+      }
+      attributes_.push_back(name);
+      return true;
+    }
+    if (attribute_set_.empty()) attribute_set_.insert(attributes_.begin(), attributes_.end());
+    return attribute_set_.insert(name).second;
   }
 
   void EndTag() {
@@ -263,7 +346,7 @@ class Checker {
     ++p_;
     const bool predefined =
         name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
-    if (!predefined && !has_dtd_) {
+    if (!predefined) {
       Fail(start, "entidad no declarada &" + std::string(name) + ";");
     }
   }
@@ -272,9 +355,11 @@ class Checker {
   size_t p_ = 0;
   std::vector<std::string_view> open_;        // names of the open elements
   std::vector<std::string_view> attributes_;  // names seen in the current tag
+  std::unordered_set<std::string_view> attribute_set_;  // the same, for a tag with many
   bool root_seen_ = false;
   bool root_closed_ = false;
   bool has_dtd_ = false;
+  std::string_view doctype_;  // the DOCTYPE declaration, once read
   std::optional<XmlFault> fault_;
 };
 
@@ -293,8 +378,10 @@ std::optional<size_t> FindForbiddenCharacter(std::string_view text) {
   return std::nullopt;
 }
 
-std::optional<XmlFault> FindXmlFault(std::string_view text) {
-  std::optional<XmlFault> fault = Checker(text).Run();
+std::optional<XmlFault> FindXmlFault(std::string_view text, std::string_view* doctype) {
+  Checker checker(text);
+  std::optional<XmlFault> fault = checker.Run();
+  if (doctype) *doctype = checker.doctype();
   if (const std::optional<size_t> bad = FindForbiddenCharacter(text)) {
     if (!fault || *bad < fault->offset) {
       const auto code = static_cast<unsigned char>(text[*bad]);

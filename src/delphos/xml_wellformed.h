@@ -18,15 +18,25 @@ struct XmlFault {
   std::string reason;
 };
 
+// Deepest nesting of elements a document may have: the root is level 1.
+// DELPHOS documents use a handful of levels. The limit keeps every walk
+// over a tree bounded, and both backends take every document up to it (the
+// MSXML of Wine refuses 258 levels and more, with no reason given).
+inline constexpr size_t kMaxElementDepth = 256;
+
 // The first well-formedness fault of `text` (UTF-8, already decoded), or
 // nothing when it is a well-formed document with one root element. Checks
-// the nesting and names of tags, attributes (quoted, not repeated, no "<"),
-// references (predefined entities and valid character references; any
-// named entity once there is a DOCTYPE), comments, CDATA sections,
+// the nesting and names of tags, the depth of nesting (kMaxElementDepth),
+// attributes (quoted, not repeated, no "<"), references (the predefined
+// entities and valid character references only), comments, CDATA sections,
 // processing instructions, the place of the XML declaration and DOCTYPE,
-// text outside the root, and characters XML forbids. Linear in the size of
-// `text`.
-std::optional<XmlFault> FindXmlFault(std::string_view text);
+// text outside the root, and characters XML forbids. A DOCTYPE may name the
+// root and hold element declarations and comments; entity and attribute-list
+// declarations and references to an external DTD are refused, since the two
+// backends would expand them differently (or fetch files). Linear in the
+// size of `text`. When `doctype` is given and the text is well-formed, it
+// is set to the DOCTYPE declaration as written, or left empty.
+std::optional<XmlFault> FindXmlFault(std::string_view text, std::string_view* doctype = nullptr);
 
 // Offset of the first character XML 1.0 cannot carry (control characters
 // other than tab, line feed and carriage return; U+FFFE, U+FFFF), if any.
