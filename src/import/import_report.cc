@@ -5,6 +5,8 @@
 #include <ctime>
 #include <system_error>
 
+#include "base/message_text.h"
+
 namespace pasahorario {
 namespace {
 
@@ -51,20 +53,7 @@ std::string Consequence(const std::string& kind, int activities) {
 
 }  // namespace
 
-std::string Quoted(std::string_view text) {
-  std::string quoted = "'";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7f) {
-      char escape[5];
-      std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-      quoted += escape;
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "'";
-}
+std::string Quoted(std::string_view text) { return "'" + EscapedForMessage(text) + "'"; }
 
 void ReportUnknownTeachers(const UnknownTeachers& unknown, Report& report) {
   for (const auto& [code, rows] : unknown.codes()) {

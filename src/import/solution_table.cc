@@ -8,11 +8,6 @@
 namespace pasahorario {
 namespace {
 
-// Field types whose value the engine reads as a number rather than as text.
-bool IsNumericType(char type) {
-  return std::string_view("NFIO+BY").find(type) != std::string_view::npos;
-}
-
 // Whether a DIA text of a row that no teacher reads stands for a day. Such a
 // row is never converted, so a text that is no number is no error here.
 bool CountsAsDay(const std::string& dia) {
@@ -31,7 +26,7 @@ SolutionCounts ReadSolution(dbf::DbfTable& soluc,
             aula = soluc.FieldIndex("AULA"), codgrupo = soluc.FieldIndex("CODGRUPO"),
             asig = soluc.FieldIndex("ASIG"), nivel = soluc.FieldIndex("NIVEL"),
             curso = soluc.FieldIndex("CURSO");
-  const bool numeric_dia = IsNumericType(soluc.fields()[static_cast<size_t>(dia)].type);
+  const bool numeric_dia = soluc.HoldsNumber(dia);
 
   SolutionCounts counts;
   SolutionRow row;
