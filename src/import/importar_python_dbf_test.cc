@@ -23,6 +23,12 @@ constexpr char kPython[] = PASAHORARIO_PYTHON3;
 
 std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
+// A solution whose DIA and HORA are text fields, as the cases that re-encode
+// the file need: every row's PROF is then the only text above 127.
+constexpr char kTextFields[] =
+    "PROF C(10); DIA C(2); HORA C(2); TAREA C(10); AULA C(10); CODGRUPO C(10); ASIG C(10); "
+    "NIVEL C(5); CURSO C(3)";
+
 class ImportarPythonDbfTest : public ImportTest {
  protected:
   void SetUp() override {
@@ -70,7 +76,24 @@ TEST_F(ImportarPythonDbfTest, SolutionTablesOfOtherLayoutsAndCodePages) {
     const char* type;
     const char* codepage;
     const char* number;  // how DIA and HORA are given: int, str or float
+    // Python run on the written file `path` afterwards, as other tools leave
+    // a table whose header declares no code page.
+    const char* after = "";
+    const char* assumed = "";  // what the report says the text was read as
   };
+  // The header's code page byte set to 0, and PEÑA re-encoded in UTF-8 (in
+  // the same 10 bytes) where the table is to hold UTF-8.
+  constexpr char kNoCodePage[] =
+      "b = bytearray(open(path, 'rb').read()); b[29] = 0; open(path, 'wb').write(b)\n";
+  constexpr char kUtf8[] =
+      "b = open(path, 'rb').read().replace(b'PE\\xd1A ', 'PE\\u00d1A'.encode('utf-8'))\n"
+      "open(path, 'wb').write(b)\n";
+  const std::string cp850_cpg = std::string(kNoCodePage) +
+                                "open(path[:-4] + '.cpg', 'w').write('850')\n";
+  const std::string utf8_cpg =
+      std::string(kUtf8) + kNoCodePage +
+      "open(os.path.join(os.path.dirname(path), 'SOLUC.CPG'), 'w').write('UTF-8')\n";
+  const std::string utf8_alone = std::string(kUtf8) + kNoCodePage;
   const Case cases[] = {
       {"otro orden, campos de más",
        "NOTA C(30); ASIG C(10); CURSO C(3); NIVEL C(5); HORA N(2,0); EXTRA N(5,0); "
@@ -88,10 +111,16 @@ TEST_F(ImportarPythonDbfTest, SolutionTablesOfOtherLayoutsAndCodePages) {
        "PROF C(10); DIA N(3,1); HORA N(4,1); TAREA C(10); AULA C(10); CODGRUPO C(10); "
        "ASIG C(10); NIVEL C(5); CURSO C(3)",
        "db3", "cp437", "float"},
+      {"cp850 sin página declarada, con .cpg", kTextFields, "db3", "cp850", "str",
+       cp850_cpg.c_str(), "850"},
+      {"UTF-8 sin página declarada, con .CPG", kTextFields, "db3", "cp1252", "str",
+       utf8_cpg.c_str(), "UTF-8"},
+      {"UTF-8 sin página declarada ni .cpg", kTextFields, "db3", "cp1252", "str",
+       utf8_alone.c_str(), "UTF-8"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    fs::remove(xtemp_ / "soluc.dbf");
+    for (const char* name : {"soluc.dbf", "soluc.cpg", "SOLUC.CPG"}) fs::remove(xtemp_ / name);
     fs::remove(result_);
     Python(std::string("import dbf\n") + "t = dbf.Table(" + Quoted(xtemp_ / "soluc.dbf") + ", '" +
            c.fields + "', dbf_type='" + c.type + "', codepage='" + c.codepage + "')\n" +
@@ -106,12 +135,22 @@ TEST_F(ImportarPythonDbfTest, SolutionTablesOfOtherLayoutsAndCodePages) {
            c.number + "(d), hora=" + c.number +
            "(h), tarea=ta,\n"
            "                  aula=au, codgrupo=cg, asig=asg, nivel=ni, curso=cu))\n"
-           "t.close()\n");
+           "t.close()\n"
+           "import os\npath = " + Quoted(xtemp_ / "soluc.dbf") + "\n" + c.after);
     const ImportSummary summary = Run();
     EXPECT_THAT(Records(delphos::XmlDocument::Load(result_)),
                 ElementsAre("EMPLEADO_1 E1|01/09/2020", "  ACTIVIDAD_1 G100|1|C13|D1|U1|M1",
                             "EMPLEADO_2 E2|01/09/2020", "  ACTIVIDAD_1 G439|2|C25|||"));
     EXPECT_EQ(summary.activities, 2);
+    std::string assumed;
+    for (const Finding& f : summary.report.findings()) {
+      if (f.kind == FindingKind::kCodePageAssumed) assumed = f.text;
+    }
+    if (*c.assumed == '\0') {
+      EXPECT_EQ(assumed, "");
+    } else {
+      EXPECT_THAT(assumed, HasSubstr(c.assumed));
+    }
   }
 }
 
