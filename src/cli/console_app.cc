@@ -1,10 +1,13 @@
 #include "cli/console_app.h"
 
+#include <cerrno>
+
 #include <CLI/CLI.hpp>
 #include <optional>
 #include <system_error>
 
 #include "base/error.h"
+#include "base/system_error.h"
 #include "cli/console_ui.h"
 #include "cli/report.h"
 #include "cli/start_time_text.h"
@@ -157,6 +160,14 @@ int RunConsole(const std::vector<std::string>& arguments, std::istream& in, std:
     case CommandOutcome::kCompleted:
       if (form.last_export()) PrintExportReport(*form.last_export(), form.exchange_dir(), out);
       if (form.last_import()) PrintImportReport(*form.last_import(), out);
+      errno = 0;
+      out.flush();
+      if (!out) {
+        // The command did its work, but the user was not told what it did.
+        err << kProgram << ": no se pudo escribir el informe en la salida estándar"
+            << (errno != 0 ? ": " + ErrnoText(errno) : std::string()) << '\n';
+        return kExitFailed;
+      }
       return kExitCompleted;
     case CommandOutcome::kNoFile:
       err << kProgram << ": no se encuentra " << form.FicheroXML() << '\n';

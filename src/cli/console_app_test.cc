@@ -67,6 +67,17 @@ class ConsoleAppTest : public ::testing::Test {
   std::string out_, err_;
 };
 
+TEST_F(ConsoleAppTest, AReportThatCannotBeWrittenExitsWithFailureAndSaysSo) {
+  struct Full : std::streambuf {
+    int overflow(int) override { return traits_type::eof(); }
+  } full;
+  std::ostream out(&full);
+  std::istringstream in;
+  std::ostringstream err;
+  EXPECT_EQ(RunConsole(Export("centro.xml"), in, out, err, false), kExitFailed);
+  EXPECT_THAT(err.str(), HasSubstr("no se pudo escribir el informe en la salida estándar"));
+}
+
 TEST_F(ConsoleAppTest, TerminalIsAskedUntilTheTimeIsWellFormedAndInRange) {
   // Not a time, then out of range (asked again, the old text as default),
   // Enter keeps it (asked again), then a one-digit hour.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "export/commit_journal.h"
 #include "shell/exchange_dir.h"
 #include "shell/scripted_ui.h"
 #include "support/test_files.h"
@@ -410,6 +411,28 @@ TEST_F(TMFormTest, HostedCloseGoesThroughTheGivenWriterAndShowsItsFailure) {
   form.FormClose();
   EXPECT_THAT(ui_.CallsStartingWith("ShowError"),
               ElementsAre("ShowError: Unable to write to " + PathToUtf8(ini()) + "."));
+}
+
+TEST_F(TMFormTest, EitherCommandFirstFinishesAnInterruptedExportAndSaysSo) {
+  const fs::path xtemp = root_ / "XTEMP";
+  const Journal journal{Journal::Direction::kForward,
+                        {{"ASIGNOMT.DBF.nuevo~1-1", "ASIGNOMT.DBF", "ASIGNOMT.DBF.anterior~1-2"}}};
+  for (const bool exportar : {true, false}) {
+    SCOPED_TRACE(exportar);
+    Write(xtemp / "ASIGNOMT.DBF.nuevo~1-1", "tabla nueva");
+    Write(xtemp / "ASIGNOMT.DBF.anterior~1-2", "tabla anterior");
+    Write(xtemp / "PASAHORARIO.DIARIO", FormatJournal(journal));
+    ui_.calls.clear();
+    ui_.files = {std::nullopt};  // the user cancels the file dialog
+    TMForm& form = Start({});
+    exportar ? form.BExportarClick() : form.BImportarClick();
+    ASSERT_THAT(ui_.calls, SizeIs(3));
+    EXPECT_THAT(ui_.calls[0], StartsWith("ShowMessage: Se ha terminado una exportación que quedó "
+                                         "interrumpida en la carpeta " + PathToUtf8(xtemp)));
+    EXPECT_EQ(ui_.calls[2], kNoExiste);
+    EXPECT_EQ(OldTable(), "tabla nueva");
+    EXPECT_EQ(std::distance(fs::directory_iterator(xtemp), fs::directory_iterator()), 1);
+  }
 }
 
 TEST_F(TMFormTest, HelpButtonOpensTheContents) {
