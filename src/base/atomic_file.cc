@@ -1,13 +1,12 @@
 #include "base/atomic_file.h"
 
 #include <atomic>
-#include <fstream>
 #include <random>
 #include <string>
 #include <system_error>
 
+#include "base/durable_file.h"
 #include "base/error.h"
-#include "base/utf8_path.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;
@@ -25,37 +24,21 @@ fs::path StagingPath(const fs::path& target, std::string_view tag) {
 }
 
 void ReplaceFile(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  fs::rename(from, to, ec);
-  if (ec) {
-    std::string message = "No se pudo sustituir el archivo ";
-    message += PathToUtf8(to) + " por " + PathToUtf8(from) + ": " + ec.message();
-    throw Error(message);
-  }
+  RenameFile(from, to);
+  FlushDirectory(to.parent_path());
 }
 
 void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
   const fs::path temp = StagingPath(target, "nuevo");
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (out) out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      fs::remove(temp, ignored);
-      std::string message = "No se pudo escribir el archivo ";
-      message += PathToUtf8(target) + " (¿existe la carpeta y se puede escribir en ella?)";
-      throw Error(message);
-    }
-  }
   try {
-    ReplaceFile(temp, target);
+    WriteFlushed(temp, bytes, target);
+    RenameFile(temp, target);
   } catch (const Error&) {
     std::error_code ignored;
     fs::remove(temp, ignored);
     throw;
   }
+  FlushDirectory(target.parent_path());
 }
 
 }  // namespace pasahorario

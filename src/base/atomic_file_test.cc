@@ -1,50 +1,47 @@
 #include "base/atomic_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <string>
 
+#include "base/durable_file.h"
 #include "base/error.h"
+#include "base/system_error.h"
+#include "base/utf8_path.h"
+#include "support/test_files.h"
 
 namespace pasahorario {
 namespace {
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testing_support::FileBytes;
+using ::testing::HasSubstr;
 
 class AtomicFileTest : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("atomic-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  testing_support::TempDir temp_{"atomic"};
+  const fs::path dir_ = temp_.path();
 };
 
 TEST_F(AtomicFileTest, ReplacesTheTargetAndLeavesNothingElse) {
   const fs::path target = dir_ / "r.xml";
   WriteFileAtomically(target, "viejo");
   WriteFileAtomically(target, std::string("nuevo\0x", 7));
-  EXPECT_EQ(ReadAll(target), std::string("nuevo\0x", 7));
+  EXPECT_EQ(FileBytes(target), std::string("nuevo\0x", 7));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
-TEST_F(AtomicFileTest, MissingDirectoryIsAnErrorNamingTheFile) {
+TEST_F(AtomicFileTest, MissingDirectoryIsAnErrorNamingTheFileAndTheReason) {
   const fs::path target = dir_ / "no-existe" / "r.xml";
   try {
     WriteFileAtomically(target, "x");
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find(target.string()), std::string::npos) << e.what();
+    EXPECT_THAT(e.what(), HasSubstr("No se pudo escribir el archivo " + PathToUtf8(target) + ": "));
+    // Windows words its reasons itself, in its own language, with the code.
+    EXPECT_THAT(e.what(), testing::AnyOf(HasSubstr("no existe el archivo o la carpeta"),
+                                         HasSubstr("(código 3)")));
   }
 }
 
@@ -55,6 +52,58 @@ TEST_F(AtomicFileTest, StagingPathsAreFreshAndBesideTheTarget) {
   EXPECT_NE(a, b);
   EXPECT_EQ(a.parent_path(), dir_);
   EXPECT_EQ(a.filename().string().rfind("ASIGT.DBF.nuevo~", 0), 0u);
+}
+
+TEST_F(AtomicFileTest, AFailedRenameKeepsTheTargetAndNamesBothFiles) {
+  const fs::path target = dir_ / "carpeta";
+  fs::create_directories(target / "dentro");  // a folder that is not empty cannot be replaced
+  try {
+    WriteFileAtomically(target, "x");
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_THAT(e.what(), HasSubstr("No se pudo sustituir el archivo " + PathToUtf8(target)));
+  }
+  EXPECT_TRUE(fs::is_directory(target / "dentro"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST(DurableFileTest, AFullDiskSaysSo) {
+  const fs::path full = "/dev/full";  // every write fails as on a full disk
+  std::error_code ec;
+  if (!fs::exists(full, ec)) GTEST_SKIP() << "no /dev/full here";
+  try {
+    WriteFlushed(full, "x");
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_THAT(e.what(), HasSubstr("No se pudo escribir el archivo /dev/full: "));
+    EXPECT_THAT(e.what(), HasSubstr("el disco está lleno"));
+  }
+}
+
+TEST(SystemErrorTextTest, ReasonsUsersMeetAreSpanish) {
+  struct Case {
+    int error;
+    const char* text;
+  };
+  const Case cases[] = {
+      {ENOSPC, "no queda espacio en el disco (el disco está lleno)"},
+      {EROFS, "el disco o la carpeta solo admite lectura"},
+      {EACCES, "no hay permiso para hacerlo"},
+      {EPERM, "no hay permiso para hacerlo"},
+      {ENOENT, "no existe el archivo o la carpeta"},
+      {EISDIR, "es una carpeta, no un archivo"},
+      {ELOOP, "demasiados enlaces"},
+      {EIO, "error de entrada/salida del disco"},
+      {EBUSY, "está en uso"},
+      {ENAMETOOLONG, "el nombre es demasiado largo"},
+      {-7, "error del sistema número -7"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    EXPECT_EQ(ErrnoText(c.error), c.text);
+  }
+  EXPECT_EQ(SystemErrorText(std::make_error_code(std::errc::no_space_on_device)),
+            ErrnoText(ENOSPC));
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ std::string Counted(FindingKind kind, int n) {
     case FindingKind::kNoActivity: what = "SOLUC sin actividades"; break;
     case FindingKind::kOldSolution: what = "SOLUC anterior a la última exportación"; break;
     case FindingKind::kCodePageAssumed: what = "página de códigos supuesta"; break;
+    case FindingKind::kFileLeft: what = one ? "archivo sin borrar" : "archivos sin borrar"; break;
   }
   return std::to_string(n) + " " + what;
 }

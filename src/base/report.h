@@ -18,6 +18,7 @@ enum class FindingKind {
   kNoActivity,       // a solution table without any activity row
   kOldSolution,      // a solution older than the tables of the last export
   kCodePageAssumed,  // text decoded in a code page the table does not declare
+  kFileLeft,         // a file of ours that could not be removed after a replacement
 };
 
 struct Finding {

@@ -6,6 +6,8 @@
 
 #include "base/error.h"
 #include "base/utf8_path.h"
+#include "export/recovery.h"
+#include "export/table_locks.h"
 #include "worktables/table_path.h"
 
 namespace pasahorario {
@@ -46,12 +48,6 @@ class PrivateFolder {
   fs::path path_;
 };
 
-// Whether the exchange directory holds an export that was interrupted while
-// its tables were being replaced. The dry run must not finish or undo it:
-// only tell it. Answers false until the export keeps a journal; the check
-// of that journal goes here.
-bool RepairPending(const fs::path& /*exchange_dir*/) { return false; }
-
 // The export's refusal of a missing exchange directory, which the dry run
 // would not meet since it writes elsewhere; without it the import is not
 // worth trying either.
@@ -66,7 +62,7 @@ void CheckExchangeDir(const fs::path& dir) {
 }  // namespace
 
 bool DryRun::has_findings() const {
-  return repair_pending || (export_summary && !export_summary->report.empty()) ||
+  return !pending_repair.empty() || (export_summary && !export_summary->report.empty()) ||
          (import_summary &&
           (!import_summary->report.empty() || !import_summary->unmatched.empty()));
 }
@@ -75,9 +71,10 @@ DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
                  const fs::path& exchange_dir, const AskStartTimeFn& ask_start_time) {
   CheckExchangeDir(exchange_dir);
   DryRun run;
-  run.repair_pending = RepairPending(exchange_dir);
+  run.pending_repair = PendingRepair(exchange_dir);  // told, never done: this run writes nothing
   PrivateFolder folder;
   try {
+    CheckTablesNotHeld(exchange_dir);  // the real tables would be replaced
     fs::create_directory(folder.path() / "XTEMP");
     run.export_summary = ExportarTodo(doc, folder.path() / "XTEMP", ask_start_time);
   } catch (const std::exception& e) {
@@ -85,7 +82,7 @@ DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
     run.export_error = e.what();
   }
 
-  if (run.repair_pending) return run;
+  if (!run.pending_repair.empty()) return run;
   for (const char* table : kImportTables) {
     std::error_code ec;
     const fs::path file = dbf::ResolveLetterCase(exchange_dir / (std::string(table) + ".DBF"));

@@ -26,9 +26,10 @@ struct DryRun {
   // The tables the import reads that the exchange directory lacks; the
   // import is not tried when there is any.
   std::vector<std::string> import_missing;
-  // An interrupted export is waiting in the exchange directory for the next
-  // command to finish or undo it; the import is not tried on its tables.
-  bool repair_pending = false;
+  // What the next command will repair in the exchange directory (an
+  // interrupted export it finishes or undoes), in Spanish; empty when
+  // nothing is pending. The import is not tried on tables in that state.
+  std::string pending_repair;
 
   bool failed() const { return !export_error.empty() || !import_error.empty(); }
   // Something to tell: a finding of either report, a value of the solution

@@ -1,11 +1,13 @@
 #include "cli/console_app.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <system_error>
 
 #include "base/atomic_file.h"
 #include "base/error.h"
+#include "base/system_error.h"
 #include "base/utf8_path.h"
 #include "cli/comprobar.h"
 #include "cli/console_arguments.h"
@@ -177,10 +179,11 @@ int RunComprobar(const Settings& settings, std::istream& in, std::ostream& out,
   }
 
   std::string import_note;
-  if (run.repair_pending) {
+  if (!run.pending_repair.empty()) {
     import_note = "La carpeta de intercambio " + PathToUtf8(exchange_dir) +
                   " tiene una exportación interrumpida, que la próxima exportación o "
-                  "importación completará o deshará; no se comprueba la importación.";
+                  "importación completará o deshará (" + run.pending_repair +
+                  "); no se comprueba la importación.";
   } else if (!run.import_missing.empty()) {
     import_note = "No se comprueba la importación: faltan en " + PathToUtf8(exchange_dir) + ":";
     for (const std::string& table : run.import_missing) import_note += " " + table;
@@ -231,9 +234,11 @@ int RunConsole(const std::vector<std::string>& arguments, std::istream& in, std:
                std::ostream& err, bool interactive) {
   const int status = RunParsed(arguments, in, out, err, interactive);
   // Lines that never reached the user are a failure, not a completed run.
+  errno = 0;
   out.flush();
   if (!out && (status == kExitCompleted || status == kExitFindings)) {
-    err << kProgram << ": no se ha podido escribir en la salida estándar\n";
+    err << kProgram << ": no se ha podido escribir en la salida estándar"
+        << (errno != 0 ? ": " + ErrnoText(errno) : std::string()) << '\n';
     return kExitFailed;
   }
   return status;

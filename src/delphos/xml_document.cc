@@ -10,6 +10,7 @@
 
 #include "base/atomic_file.h"
 #include "base/error.h"
+#include "base/system_error.h"
 #include "base/utf8_path.h"
 #include "delphos/xml_source.h"
 
@@ -18,7 +19,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // Why a file could not be read, in Spanish, from the C library's error
-// number. A local table until base/ has one for every subsystem.
+// number: the common reasons worded for a document being read, the rest as
+// every subsystem says them.
 std::string ReadFailure(int error) {
   switch (error) {
     case 0:
@@ -26,25 +28,12 @@ std::string ReadFailure(int error) {
     case EACCES:
     case EPERM:
       return "falta permiso de lectura o lo tiene bloqueado otro programa";
-    case EISDIR:
-      return "es una carpeta, no un archivo";
     case EIO:
       return "error de entrada/salida (¿disco dañado o unidad de red desconectada?)";
-    case ENOENT:
-      return "no existe";
-    case ELOOP:
-      return "hay demasiados niveles de enlaces simbólicos";
-    case ENAMETOOLONG:
-      return "el nombre es demasiado largo";
-    case EBUSY:
-      return "está ocupado por otro programa";
-    case EMFILE:
-    case ENFILE:
-      return "hay demasiados archivos abiertos";
     case ENOMEM:
       return "no hay memoria suficiente";
     default:
-      return "error del sistema número " + std::to_string(error);
+      return ErrnoText(error);
   }
 }
 

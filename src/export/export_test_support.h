@@ -1,18 +1,18 @@
-// Test helpers of the export direction: a fresh exchange directory per test,
+// Test helpers of the export direction: a fresh exchange directory per test
+// (support/test_files.h),
 // DELPHOS documents written inline, and work tables read back through the
 // engine. Header only; included by the *_test.cc files of this folder.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "delphos/xml_document.h"
+#include "support/test_files.h"
 #include "worktables/dbf_table.h"
 
 namespace pasahorario::testing_support {
@@ -92,41 +92,11 @@ inline std::vector<std::string> Layout(const std::vector<dbf::FieldLayout>& fiel
   return layout;
 }
 
-inline std::string FileBytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-inline void WriteBytes(const fs::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary) << bytes;
-}
-
-// Every file of `dir` by name, with its bytes.
-inline std::map<std::string, std::string> Snapshot(const fs::path& dir) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    files[entry.path().filename().string()] = FileBytes(entry.path());
-  }
-  return files;
-}
-
 // A fresh, empty exchange directory for each test, removed afterwards.
 class ExchangeDirTest : public testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
-           ("pasahorario-" + std::string(info->test_suite_name()) + "-" + info->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  fs::path dir_;
+  TempDir temp_{"exportar"};
+  const fs::path dir_ = temp_.path();
 };
 
 }  // namespace pasahorario::testing_support

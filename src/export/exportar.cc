@@ -4,10 +4,13 @@
 #include <system_error>
 
 #include "base/error.h"
+#include "base/system_error.h"
+#include "base/utf8_path.h"
 #include "delphos/reading.h"
 #include "export/asignaturas.h"
 #include "export/catalogos.h"
 #include "export/staged_tables.h"
+#include "export/table_locks.h"
 #include "export/tramos.h"
 
 namespace pasahorario {
@@ -51,12 +54,12 @@ std::vector<std::string> SectionsPresent(const delphos::XmlDocument& doc) {
 void CheckExchangeDir(const fs::path& dir) {
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) {
-    throw Error("No existe la carpeta de intercambio " + dir.string() +
+    throw Error("No existe la carpeta de intercambio " + PathToUtf8(dir) +
                 "; no se ha cambiado ninguna tabla");
   }
   fs::directory_iterator listing(dir, ec);
   if (ec) {
-    throw Error("No se puede leer la carpeta de intercambio " + dir.string() + " (" + ec.message() +
+    throw Error("No se puede leer la carpeta de intercambio " + PathToUtf8(dir) + " (" + SystemErrorText(ec) +
                 "); no se ha cambiado ninguna tabla");
   }
 }
@@ -67,6 +70,7 @@ ExportSummary ExportarTodo(const delphos::XmlDocument& doc, const fs::path& exch
                            const AskStartTimeFn& ask_start_time) {
   const std::vector<std::string> present = SectionsPresent(doc);
   CheckExchangeDir(exchange_dir);
+  CheckTablesNotHeld(exchange_dir);
 
   ExportSummary summary;
   for (std::string_view section : delphos::kSections) {
@@ -86,7 +90,9 @@ ExportSummary ExportarTodo(const delphos::XmlDocument& doc, const fs::path& exch
       {"ASIGT", ExportarAsignaturas(doc, staged.Stage("ASIGT"), asignomt, report)});
   summary.tables.push_back(
       {"DIASHORAST", ExportarTramos(doc, staged.Stage("DIASHORAST"), ask_start_time, report)});
-  staged.Commit();
+  for (std::string& warning : staged.Commit()) {
+    report.Add({FindingKind::kFileLeft, "", 0, "", std::move(warning)});
+  }
   return summary;
 }
 

@@ -28,8 +28,10 @@ struct ExportSummary {
 // failure every earlier table is left byte for byte and no staged file
 // remains. Throws Error, before anything is written or asked, for a
 // document that is not a DELPHOS export (root other than SERVICIO, no
-// SALIDAS, none of the six sections) and for an exchange directory that
-// does not exist or cannot be listed. A section the document lacks is named
+// SALIDAS, none of the six sections), for an exchange directory that
+// does not exist or cannot be listed, and for a table that another program
+// holds (CheckTablesNotHeld). A copy of an old table that cannot be removed
+// after the replacement is a finding of the report. A section the document lacks is named
 // in absent_sections and its table is written without rows.
 ExportSummary ExportarTodo(const delphos::XmlDocument& doc,
                            const std::filesystem::path& exchange_dir,

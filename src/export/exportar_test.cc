@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "base/error.h"
+#include "base/utf8_path.h"
 #include "export/export_test_support.h"
+#include "worktables/file_lock.h"
 
 namespace pasahorario {
 namespace {
@@ -181,6 +183,26 @@ TEST_F(ExportarTodoTest, AnUnreadableExchangeDirectoryIsRefusedFirst) {
   EXPECT_THAT(error, StartsWith("No se puede leer la carpeta de intercambio " + xtemp.string()));
   EXPECT_THAT(error, HasSubstr("no se ha cambiado ninguna tabla"));
   EXPECT_EQ(Snapshot(xtemp), before);
+}
+
+TEST_F(ExportarTodoTest, ATableHeldByAnotherProgramStopsTheExportBeforeAnythingIsWritten) {
+  Run(School(), dir_);
+  WriteBytes(dir_ / "ASIGT.MDX", "índice viejo");
+  const auto before = Snapshot(dir_);
+  for (const char* held_file : {"GRUPOST.DBF", "ASIGT.MDX"}) {
+    SCOPED_TRACE(held_file);
+    prompts_.clear();
+    dbf::LockedFile held;  // as the host holds it: exclusively
+    std::string reason;
+    ASSERT_EQ(held.Open(dir_ / held_file, true, &reason), dbf::LockedFile::Status::kOpen) << reason;
+    EXPECT_EQ(Failure(School(), dir_),
+              "La tabla " + std::string(held_file) + " de la carpeta " + PathToUtf8(dir_) +
+                  " está abierta en otro programa, probablemente Tablerix. Ciérrelo y vuelva a "
+                  "exportar; no se ha cambiado ninguna tabla");
+    EXPECT_TRUE(prompts_.empty());
+    held.Close();
+    EXPECT_EQ(Snapshot(dir_), before);
+  }
 }
 
 }  // namespace

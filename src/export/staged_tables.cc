@@ -5,7 +5,9 @@
 
 #include "base/atomic_file.h"
 #include "base/error.h"
-#include "base/text.h"
+#include "base/utf8_path.h"
+#include "export/commit_journal.h"
+#include "export/recovery.h"
 #include "worktables/dbf_table.h"
 
 namespace pasahorario {
@@ -13,118 +15,151 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A second name for the old table's bytes, kept until every new table is in
-// place: a hard link where the file system has them, a copy elsewhere.
-void KeepBackup(const fs::path& target, const fs::path& backup) {
+bool Exists(const fs::path& file) {
   std::error_code ec;
-  fs::create_hard_link(target, backup, ec);
-  if (!ec) return;
-  fs::copy_file(target, backup, ec);
-  if (ec) {
-    fs::remove(backup, ec);
-    throw Error("No se pudo guardar una copia de la tabla " + target.string() +
-                " antes de sustituirla; no se ha cambiado ninguna tabla");
-  }
+  return fs::exists(file, ec);
 }
 
-void RemoveQuietly(const fs::path& path) {
-  std::error_code ignored;
-  fs::remove(path, ignored);
-}
-
-// Deletes the .MDX file of table `name` in `dir`, whatever its letter case.
-// A failure is ignored: the new table does not refer to any index file.
-void DeleteIndexFile(const fs::path& dir, const std::string& name) {
-  const std::string wanted = AsciiLower(name + ".MDX");
-  std::error_code ec;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    if (AsciiLower(it->path().filename().string()) == wanted) RemoveQuietly(it->path());
-  }
-}
+std::string Name(const fs::path& file) { return PathToUtf8(file.filename()); }
 
 }  // namespace
 
-StagedTables::StagedTables(fs::path dir, ReplaceFileFn replace)
-    : dir_(std::move(dir)), replace_(replace ? std::move(replace) : ReplaceFileFn(ReplaceFile)) {}
+StagedTables::StagedTables(fs::path dir, CommitSteps& steps) : dir_(std::move(dir)), steps_(steps) {}
 
 StagedTables::~StagedTables() {
   if (!committed_) RemoveStaged();
 }
 
 fs::path StagedTables::Stage(std::string_view name) {
-  Entry entry{std::string(name), StagingPath(dir_ / (std::string(name) + ".DBF"), "nuevo")};
+  Entry entry{std::string(name), StagingPath(dir_ / (std::string(name) + ".DBF"), "nuevo"), {}, {}};
   entries_.push_back(entry);
   return entry.staged;
+}
+
+void StagedTables::RemoveQuietly(const fs::path& file) {
+  try {
+    steps_.Remove(file);
+  } catch (const Error&) {
+    // A staged file or copy left behind is removed by the next run.
+  }
 }
 
 void StagedTables::RemoveStaged() {
   for (const Entry& entry : entries_) RemoveQuietly(entry.staged);
 }
 
-void StagedTables::Commit() {
-  struct Step {
-    fs::path target;
-    fs::path backup;  // empty when there was no old table
-  };
-  std::vector<Step> steps;
-  steps.reserve(entries_.size());
-  const auto remove_backups = [&] {
-    for (const Step& step : steps) {
-      if (!step.backup.empty()) RemoveQuietly(step.backup);
-    }
-  };
-
+std::vector<std::string> StagedTables::Commit() {
+  const fs::path journal_file = dir_ / PathFromUtf8(kJournalName);
+  Journal journal;
   try {
-    for (const Entry& entry : entries_) {
-      Step step{dbf::TablePath(dir_, entry.name), {}};
-      std::error_code ec;
-      if (fs::exists(step.target, ec)) {
-        step.backup = StagingPath(step.target, "anterior");
-        KeepBackup(step.target, step.backup);
+    for (const Entry& entry : entries_) steps_.Flush(entry.staged);
+    for (Entry& entry : entries_) {
+      entry.target = dbf::TablePath(dir_, entry.name);
+      if (Exists(entry.target)) {
+        entry.backup = StagingPath(entry.target, "anterior");
+        steps_.KeepCopy(entry.target, entry.backup);
       }
-      steps.push_back(std::move(step));
+      journal.entries.push_back(
+          {Name(entry.staged), Name(entry.target), entry.backup.empty() ? "" : Name(entry.backup)});
     }
-  } catch (const Error&) {
-    remove_backups();
+    steps_.Write(journal_file, FormatJournal(journal));
+    steps_.FlushDirectory(dir_);
+  } catch (const Error& e) {
+    RemoveQuietly(journal_file);
+    for (const Entry& entry : entries_) {
+      if (!entry.backup.empty()) RemoveQuietly(entry.backup);
+    }
     RemoveStaged();
-    throw;
+    throw Error(std::string(e.what()) + "\nNo se ha cambiado ninguna tabla de trabajo.");
   }
 
+  // The decision is on the disk: from here a kill is finished by the next run.
   for (size_t i = 0; i < entries_.size(); ++i) {
     try {
-      replace_(entries_[i].staged, steps[i].target);
+      steps_.Rename(entries_[i].staged, entries_[i].target);
     } catch (const Error& e) {
-      // Undo the replacements already made, newest first.
-      std::string lost;
-      for (size_t j = i; j-- > 0;) {
-        if (steps[j].backup.empty()) {
-          std::error_code ec;
-          fs::remove(steps[j].target, ec);
-          if (ec) {
-            lost += "\nNo se pudo quitar la tabla nueva " + steps[j].target.string() +
-                    ", que antes no existía";
-          }
-          continue;
-        }
-        try {
-          replace_(steps[j].backup, steps[j].target);
-        } catch (const Error&) {
-          lost += "\nNo se pudo devolver a su sitio la tabla anterior " + steps[j].target.string() +
-                  "; su contenido está en " + steps[j].backup.string();
-        }
-        steps[j].backup.clear();  // moved back, or kept for the user
-      }
-      remove_backups();
-      RemoveStaged();
-      throw Error(
-          std::string(e.what()) +
-          (lost.empty() ? "\nLas tablas de trabajo anteriores se han dejado como estaban." : lost));
+      Undo(i, e.what());
     }
   }
-
   committed_ = true;
-  remove_backups();
-  for (const Entry& entry : entries_) DeleteIndexFile(dir_, entry.name);
+  steps_.FlushDirectory(dir_);
+  std::vector<std::string> warnings;
+  for (const Entry& entry : entries_) {
+    for (std::string& w : RemoveIndexFiles(dir_, Name(entry.target), steps_)) {
+      warnings.push_back(std::move(w));
+    }
+  }
+  for (const Entry& entry : entries_) {
+    if (entry.backup.empty()) continue;
+    try {
+      steps_.Remove(entry.backup);
+    } catch (const Error& e) {
+      warnings.push_back("No se pudo borrar la copia de la tabla anterior " +
+                         PathToUtf8(entry.backup) + " (" + e.what() +
+                         "); las tablas nuevas ya están en su sitio y la copia se puede borrar.");
+    }
+  }
+  steps_.Remove(journal_file);
+  steps_.FlushDirectory(dir_);
+  return warnings;
+}
+
+void StagedTables::Undo(size_t replaced, const std::string& failure) {
+  const fs::path journal_file = dir_ / PathFromUtf8(kJournalName);
+  Journal back{Journal::Direction::kBack, {}};
+  for (const Entry& entry : entries_) {
+    back.entries.push_back(
+        {Name(entry.staged), Name(entry.target), entry.backup.empty() ? "" : Name(entry.backup)});
+  }
+  try {
+    steps_.Write(journal_file, FormatJournal(back));
+    steps_.FlushDirectory(dir_);
+  } catch (const Error& e) {
+    throw Error(failure + "\n" + e.what() +
+                "\nLa próxima exportación o importación terminará de sustituir las tablas.");
+  }
+  // Newest first.
+  std::string lost;
+  for (size_t j = replaced; j-- > 0;) {
+    Entry& entry = entries_[j];
+    if (entry.backup.empty()) {
+      try {
+        steps_.Remove(entry.target);
+      } catch (const Error&) {
+        lost += "\nNo se pudo quitar la tabla nueva " + PathToUtf8(entry.target) +
+                ", que antes no existía";
+      }
+      continue;
+    }
+    try {
+      steps_.Rename(entry.backup, entry.target);
+      entry.backup.clear();
+    } catch (const Error&) {
+      lost += "\nNo se pudo devolver a su sitio la tabla anterior " + PathToUtf8(entry.target) +
+              "; su contenido está en " + PathToUtf8(entry.backup);
+    }
+  }
+  try {
+    steps_.FlushDirectory(dir_);
+  } catch (const Error& e) {
+    lost += std::string("\n") + e.what();
+  }
+  RemoveStaged();
+  if (!lost.empty()) {
+    throw Error(failure + lost +
+                "\nLa próxima exportación o importación intentará de nuevo dejar las tablas "
+                "anteriores.");
+  }
+  for (size_t j = replaced; j < entries_.size(); ++j) {
+    if (!entries_[j].backup.empty()) RemoveQuietly(entries_[j].backup);
+  }
+  RemoveQuietly(journal_file);
+  try {
+    steps_.FlushDirectory(dir_);
+  } catch (const Error&) {
+    // The old tables are in place; a journal that comes back is harmless.
+  }
+  throw Error(failure + "\nLas tablas de trabajo anteriores se han dejado como estaban.");
 }
 
 }  // namespace pasahorario

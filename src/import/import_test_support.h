@@ -6,15 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "delphos/xml_document.h"
 #include "import/importar.h"
+#include "support/test_files.h"
 #include "worktables/dbf_table.h"
 
 namespace pasahorario::import_testing {
@@ -117,16 +115,8 @@ inline Row Soluc(const Sol& values) {
   return row;
 }
 
-inline std::string FileBytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-inline void WriteBytes(const fs::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary) << bytes;
-}
+using testing_support::FileBytes;
+using testing_support::WriteBytes;
 
 // A DELPHOS document as the import is given it.
 inline constexpr char kChosenXml[] =
@@ -174,21 +164,13 @@ inline std::vector<std::string> Records(const delphos::XmlDocument& result) {
 class ImportTest : public testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    root_ = fs::temp_directory_path() /
-            ("pasahorario-import-" + std::string(info->test_suite_name()) + "-" + info->name() +
-             "-" + std::to_string(std::random_device{}() % 1000000));
-    fs::remove_all(root_);
+    root_ = temp_.path();
     xtemp_ = root_ / "XTEMP";
     fs::create_directories(xtemp_);
     fs::create_directories(root_ / "datos");
     chosen_ = root_ / "datos" / "horario.xml";
     result_ = root_ / "datos" / "ResultadoTablerixhorario.xml";
     WriteBytes(chosen_, kChosenXml);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
   }
 
   // Loads the chosen document and imports it, as the import command does.
@@ -202,6 +184,7 @@ class ImportTest : public testing::Test {
     return Records(delphos::XmlDocument::Load(result_));
   }
 
+  testing_support::TempDir temp_{"importar"};
   fs::path root_, xtemp_, chosen_, result_;
 };
 

@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 
 #include "base/error.h"
 #include "shell/ini_file.h"
 #include "base/utf8_path.h"
+#include "support/test_files.h"
 
 namespace pasahorario {
 namespace {
@@ -58,25 +56,13 @@ TEST(SetIniValueTest, ChangesOnlyTheOneValue) {
 
 class HostStatusTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("host_status_test_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-            std::to_string(std::random_device{}()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  static std::string Read(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  static std::string Read(const fs::path& file) { return testing_support::FileBytes(file); }
   static void Write(const fs::path& file, std::string_view bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
+    testing_support::WriteBytes(file, std::string(bytes));
   }
 
-  fs::path dir_;
+  testing_support::TempDir temp_{"host_status"};
+  const fs::path dir_ = temp_.path();
 };
 
 TEST_F(HostStatusTest, IniPathIsBesideTheExecutable) {

@@ -6,9 +6,10 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "base/utf8_path.h"
+#include "export/recovery.h"
 #include "shell/command_line.h"
 #include "shell/exchange_dir.h"
-#include "base/utf8_path.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;
@@ -78,6 +79,11 @@ void TMForm::FormClose() {
   }
 }
 
+void TMForm::RepairExchangeDirFirst() {
+  const std::string repaired = RepairExchangeDir(exchange_dir());
+  if (!repaired.empty()) ui_.ShowMessage(repaired);
+}
+
 bool TMForm::ChooseExistingFile(int32_t status_if_missing) {
   if (std::optional<std::string> chosen = ui_.ChooseXmlFile()) fichero_xml_ = std::move(*chosen);
   if (FileExists(fichero_xml_)) return true;
@@ -110,6 +116,7 @@ void TMForm::BExportarClick() {
   last_export_.reset();
   last_import_.reset();
   Run([this] {
+    RepairExchangeDirFirst();
     if (!ChooseExistingFile(-1)) return;
     LoadDocument();
     ui_.SetBusy(true);
@@ -125,6 +132,7 @@ void TMForm::BImportarClick() {
   last_export_.reset();
   last_import_.reset();
   Run([this] {
+    RepairExchangeDirFirst();
     if (!ChooseExistingFile(0)) return;
     ui_.SetBusy(true);
     LoadDocument();

@@ -61,6 +61,9 @@ class TMForm {
   // A failed write is shown as an error; the close goes on.
   void FormClose();
   // The export and import commands; each runs to its end before returning.
+  // Each first repairs an interrupted export (RepairExchangeDir), showing
+  // what it repaired in a message, before it touches anything else in the
+  // exchange directory.
   void BExportarClick();
   void BImportarClick();
   // The help command: the help file at its contents.
@@ -86,6 +89,9 @@ class TMForm {
   template <typename Command>
   void Run(Command command);
 
+  // The first step of both commands: finishes or undoes an export that was
+  // interrupted in the exchange directory and says what was repaired.
+  void RepairExchangeDirFirst();
   // Steps shared by both commands: asks for the file; when none exists,
   // shows "No existe archivo" and, hosted, sets `status_if_missing` and
   // closes the window. True when the command goes on.

@@ -3,15 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "export/commit_journal.h"
 #include "shell/exchange_dir.h"
 #include "shell/scripted_ui.h"
+#include "support/test_files.h"
 #include "base/utf8_path.h"
 #include "worktables/dbf_table.h"
 
@@ -33,17 +32,10 @@ constexpr std::string_view kFinalizado = "ShowMessage: Proceso finalizado";
 class TMFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("tmform_test_" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-             std::to_string(std::random_device{}()));
-    fs::remove_all(root_);
     fs::create_directories(root_ / "XTEMP");
     // Tables a previous export left; a failing command must not touch them.
     Write(root_ / "XTEMP" / "ASIGNOMT.DBF", "tabla anterior");
   }
-  void TearDown() override { fs::remove_all(root_); }
-
   // The form with these command-line parameters, created and shown.
   TMForm& Start(std::vector<std::string> parameters) {
     TMFormOptions options;
@@ -111,16 +103,14 @@ class TMFormTest : public ::testing::Test {
   }
   std::string NotDelphos() const { return File("otro.xml", "<?xml version=\"1.0\"?><OTRO/>"); }
 
-  static std::string Read(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  static std::string Read(const fs::path& file) { return testing_support::FileBytes(file); }
   static void Write(const fs::path& file, std::string_view bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
+    testing_support::WriteBytes(file, std::string(bytes));
   }
   std::string OldTable() const { return Read(root_ / "XTEMP" / "ASIGNOMT.DBF"); }
 
-  fs::path root_;
+  testing_support::TempDir temp_{"tmform"};
+  const fs::path root_ = temp_.path();
   ScriptedUi ui_;
   std::unique_ptr<TMForm> form_;
 };
@@ -425,6 +415,28 @@ TEST_F(TMFormTest, HostedCloseGoesThroughTheGivenWriterAndShowsItsFailure) {
               ElementsAre("ShowError: Unable to write to " + PathToUtf8(ini()) + "."));
 }
 
+TEST_F(TMFormTest, EitherCommandFirstFinishesAnInterruptedExportAndSaysSo) {
+  const fs::path xtemp = root_ / "XTEMP";
+  const Journal journal{Journal::Direction::kForward,
+                        {{"ASIGNOMT.DBF.nuevo~1-1", "ASIGNOMT.DBF", "ASIGNOMT.DBF.anterior~1-2"}}};
+  for (const bool exportar : {true, false}) {
+    SCOPED_TRACE(exportar);
+    Write(xtemp / "ASIGNOMT.DBF.nuevo~1-1", "tabla nueva");
+    Write(xtemp / "ASIGNOMT.DBF.anterior~1-2", "tabla anterior");
+    Write(xtemp / "PASAHORARIO.DIARIO", FormatJournal(journal));
+    ui_.calls.clear();
+    ui_.files = {std::nullopt};  // the user cancels the file dialog
+    TMForm& form = Start({});
+    exportar ? form.BExportarClick() : form.BImportarClick();
+    ASSERT_THAT(ui_.calls, SizeIs(3));
+    EXPECT_THAT(ui_.calls[0], StartsWith("ShowMessage: Se ha terminado una exportación que quedó "
+                                         "interrumpida en la carpeta " + PathToUtf8(xtemp)));
+    EXPECT_EQ(ui_.calls[2], kNoExiste);
+    EXPECT_EQ(OldTable(), "tabla nueva");
+    EXPECT_EQ(std::distance(fs::directory_iterator(xtemp), fs::directory_iterator()), 1);
+  }
+}
+
 TEST_F(TMFormTest, HelpButtonOpensTheContents) {
   TMForm& form = Start({});
   form.Button1Click();
@@ -432,13 +444,12 @@ TEST_F(TMFormTest, HelpButtonOpensTheContents) {
 }
 
 TEST(ExchangeDirTest, FindsTheFolderInAnyLetterCase) {
-  const fs::path root = fs::temp_directory_path() / "exchange_dir_test";
-  fs::remove_all(root);
+  const testing_support::TempDir temp("exchange_dir");
+  const fs::path root = temp.path();
   fs::create_directories(root / "xtemp");
   EXPECT_TRUE(fs::equivalent(FindFolderIgnoringCase(root, "XTEMP"), root / "xtemp"));
   EXPECT_EQ(FindFolderIgnoringCase(root, "OTRA"), root / "OTRA");
   EXPECT_EQ(FindFolderIgnoringCase(root / "no-existe", "XTEMP"), root / "no-existe" / "XTEMP");
-  fs::remove_all(root);
 }
 
 }  // namespace

@@ -6,11 +6,10 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/test_files.h"
 
 namespace pasahorario::dbf::testing_util {
 
@@ -19,32 +18,12 @@ namespace fs = std::filesystem;
 // A fresh directory for one test, removed at the end.
 class TempDirTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
-           ("dbf-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-            std::to_string(std::random_device{}() % 1000000));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  fs::path dir_;
+  testing_support::TempDir temp_{"dbf"};
+  const fs::path dir_ = temp_.path();
 };
 
-inline std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-inline void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+inline std::string ReadBytes(const fs::path& path) { return testing_support::FileBytes(path); }
+using testing_support::WriteBytes;
 
 inline std::string U16(unsigned v) { return {char(v & 0xFF), char(v >> 8 & 0xFF)}; }
 inline std::string U32(uint32_t v) { return U16(v & 0xFFFF) + U16(v >> 16); }

@@ -1,7 +1,8 @@
 // A table file held open, shared or exclusively, against other programs.
 // While one program holds a file exclusively no other can open it, and it
 // cannot be held exclusively while another program has it open. The
-// platform part: flock() on POSIX, share modes on Windows.
+// platform part: flock() on POSIX, where a POSIX record lock (fcntl, lockf)
+// held by another program also counts as a hold; share modes on Windows.
 #pragma once
 #include <cstdint>
 #include <filesystem>

@@ -8,7 +8,33 @@
 #include <cerrno>
 #include <system_error>
 
+#include "base/system_error.h"
+
 namespace pasahorario::dbf {
+namespace {
+
+// True when another open file description holds a POSIX record lock
+// (fcntl, lockf) on any part of the file that would conflict with ours: any
+// lock for exclusive use, a write lock for shared use. Open-file-description
+// locks are asked first, as they also see the locks of this process's other
+// descriptors; kernels without them answer with the classic query.
+bool RecordLocked(int fd, bool exclusive) {
+  struct flock query {};
+  query.l_type = exclusive ? F_WRLCK : F_RDLCK;
+  query.l_whence = SEEK_SET;
+  query.l_start = 0;
+  query.l_len = 0;  // to the end of the file, however far it grows
+  if (::fcntl(fd, F_OFD_GETLK, &query) != 0) {
+    if (errno != EINVAL) return false;
+    query = {};
+    query.l_type = exclusive ? F_WRLCK : F_RDLCK;
+    query.l_whence = SEEK_SET;
+    if (::fcntl(fd, F_GETLK, &query) != 0) return false;
+  }
+  return query.l_type != F_UNLCK;
+}
+
+}  // namespace
 
 LockedFile::~LockedFile() { Close(); }
 
@@ -23,7 +49,7 @@ LockedFile::Status LockedFile::Open(const std::filesystem::path& path, bool excl
   if (fd < 0) {
     const int error = errno;
     if (error == ENOENT || error == ENOTDIR) return Status::kMissing;
-    *reason = std::generic_category().message(error);
+    *reason = ErrnoText(error);
     return Status::kFailed;
   }
   struct stat info;
@@ -36,8 +62,12 @@ LockedFile::Status LockedFile::Open(const std::filesystem::path& path, bool excl
     const int error = errno;
     ::close(fd);
     if (error == EWOULDBLOCK) return Status::kBusy;
-    *reason = std::generic_category().message(error);
+    *reason = ErrnoText(error);
     return Status::kFailed;
+  }
+  if (RecordLocked(fd, exclusive)) {
+    ::close(fd);
+    return Status::kBusy;
   }
   fd_ = fd;
   return Status::kOpen;
@@ -89,7 +119,7 @@ bool LockedFile::WriteAt(uint64_t offset, std::string_view bytes, std::string* r
                                static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      *reason = std::generic_category().message(n < 0 ? errno : EIO);
+      *reason = ErrnoText(n < 0 ? errno : EIO);
       return false;
     }
     done += static_cast<size_t>(n);

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <system_error>
 
+#include "base/system_error.h"
+
 namespace pasahorario::dbf {
 namespace {
 
@@ -39,7 +41,7 @@ LockedFile::Status LockedFile::Open(const std::filesystem::path& path, bool excl
   if (error != 0) {
     if (error == ENOENT) return Status::kMissing;
     if (error == EACCES && HeldByAnother()) return Status::kBusy;
-    *reason = std::generic_category().message(error);
+    *reason = ErrnoText(error);
     return Status::kFailed;
   }
   fd_ = fd;
@@ -86,7 +88,7 @@ bool LockedFile::ReadAt(uint64_t offset, size_t count, std::string* bytes) {
 
 bool LockedFile::WriteAt(uint64_t offset, std::string_view bytes, std::string* reason) {
   if (_lseeki64(fd_, static_cast<long long>(offset), SEEK_SET) < 0) {
-    *reason = std::generic_category().message(errno);
+    *reason = ErrnoText(errno);
     return false;
   }
   size_t done = 0;
@@ -94,7 +96,7 @@ bool LockedFile::WriteAt(uint64_t offset, std::string_view bytes, std::string* r
     const size_t chunk = std::min<size_t>(bytes.size() - done, 1 << 30);
     const int n = _write(fd_, bytes.data() + done, static_cast<unsigned>(chunk));
     if (n <= 0) {
-      *reason = std::generic_category().message(n < 0 ? errno : EIO);
+      *reason = ErrnoText(n < 0 ? errno : EIO);
       return false;
     }
     done += static_cast<size_t>(n);
