@@ -29,9 +29,6 @@ class LockedFile {
   bool is_open() const { return fd_ >= 0; }
   bool writable() const { return writable_; }
 
-  // The whole file into `bytes`. False on a read failure.
-  bool ReadAll(std::string* bytes);
-
   // The file's size in bytes into `size`. False on failure.
   bool Size(uint64_t* size);
 

@@ -73,23 +73,6 @@ LockedFile::Status LockedFile::Open(const std::filesystem::path& path, bool excl
   return Status::kOpen;
 }
 
-bool LockedFile::ReadAll(std::string* bytes) {
-  struct stat info;
-  if (::fstat(fd_, &info) != 0) return false;
-  bytes->resize(static_cast<size_t>(info.st_size));
-  size_t done = 0;
-  while (done < bytes->size()) {
-    const ssize_t n = ::pread(fd_, bytes->data() + done, bytes->size() - done,
-                              static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) break;  // the file shrank meanwhile
-    done += static_cast<size_t>(n);
-  }
-  bytes->resize(done);
-  return true;
-}
-
 bool LockedFile::Size(uint64_t* size) {
   struct stat info;
   if (::fstat(fd_, &info) != 0) return false;

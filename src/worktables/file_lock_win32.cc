@@ -48,22 +48,6 @@ LockedFile::Status LockedFile::Open(const std::filesystem::path& path, bool excl
   return Status::kOpen;
 }
 
-bool LockedFile::ReadAll(std::string* bytes) {
-  const long long size = _filelengthi64(fd_);
-  if (size < 0 || _lseeki64(fd_, 0, SEEK_SET) != 0) return false;
-  bytes->resize(static_cast<size_t>(size));
-  size_t done = 0;
-  while (done < bytes->size()) {
-    const size_t chunk = std::min<size_t>(bytes->size() - done, 1 << 30);
-    const int n = _read(fd_, bytes->data() + done, static_cast<unsigned>(chunk));
-    if (n < 0) return false;
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
-  }
-  bytes->resize(done);
-  return true;
-}
-
 bool LockedFile::Size(uint64_t* size) {
   const long long length = _filelengthi64(fd_);
   if (length < 0) return false;
