@@ -22,7 +22,19 @@ struct Interrupted {
   std::optional<Journal> journal;  // empty when there is none or it is not whole
   std::vector<fs::path> leftovers;  // staged files and copies of old tables
   bool empty() const { return journal_file.empty() && leftovers.empty(); }
+  // Only copies of old tables and no journal: an export that finished but
+  // could not remove them. The staged tables had all taken their places.
+  bool only_copies() const;
 };
+
+bool Interrupted::only_copies() const {
+  if (!journal_file.empty() || leftovers.empty()) return false;
+  for (const fs::path& file : leftovers) {
+    const std::string name = AsciiLower(PathToUtf8(file.filename()));
+    if (name.find(".nuevo~") != std::string::npos) return false;
+  }
+  return true;
+}
 
 std::string ReadWhole(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -129,6 +141,9 @@ std::string RepairExchangeDir(const fs::path& dir, CommitSteps& steps) {
     RollBack(dir, *found.journal, steps);
     done = "Se ha deshecho una exportación que quedó interrumpida" + where +
            ": las tablas de trabajo son las que había antes de ella.";
+  } else if (found.only_copies()) {
+    done = "Se han borrado las copias de las tablas anteriores que dejó una exportación terminada" +
+           where + " (" + Names(found.leftovers) + "); las tablas de trabajo son las de esa exportación.";
   } else {
     done = "Se han borrado los archivos provisionales de una exportación que quedó interrumpida" +
            where + " (" + Names(found.leftovers) + "); las tablas de trabajo no se habían cambiado.";
@@ -146,6 +161,11 @@ std::string RepairExchangeDir(const fs::path& dir, CommitSteps& steps) {
 std::string PendingRepair(const fs::path& dir) {
   const Interrupted found = Look(dir);
   if (found.empty()) return {};
+  if (found.only_copies()) {
+    return "La carpeta " + PathToUtf8(dir) + " tiene copias de las tablas anteriores que dejó una "
+           "exportación terminada; la próxima exportación o importación las borrará (" +
+           Names(found.leftovers) + ").";
+  }
   const std::string where = "Una exportación quedó interrumpida en la carpeta " + PathToUtf8(dir);
   if (found.journal && found.journal->direction == Journal::Direction::kForward) {
     return where + "; la próxima exportación o importación la terminará.";

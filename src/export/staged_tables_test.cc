@@ -211,6 +211,15 @@ TEST_F(StagedTablesTest, ACopyThatCannotBeRemovedIsAWarningNamingIt) {
   EXPECT_THAT(warnings[0], HasSubstr("No se pudo borrar la copia de la tabla anterior"));
   EXPECT_THAT(warnings[0], HasSubstr("AULAT.DBF.anterior~"));
   EXPECT_EQ(Snapshot(dir_).at("AULAT.DBF"), "nuevo AULAT");
+
+  // The next run removes the copy and says the tables are the new ones.
+  EXPECT_THAT(PendingRepair(dir_), HasSubstr("copias de las tablas anteriores"));
+  const std::string repaired = RepairExchangeDir(dir_);
+  EXPECT_THAT(repaired, HasSubstr("las tablas de trabajo son las de esa exportación"));
+  EXPECT_THAT(repaired, HasSubstr("AULAT.DBF.anterior~"));
+  const auto after = Snapshot(dir_);
+  EXPECT_EQ(after.at("AULAT.DBF"), "nuevo AULAT");
+  for (const auto& [name, bytes] : after) EXPECT_FALSE(IsExportLeftover(name)) << name;
 }
 
 // The process killed after each step k of the commit, for every k: the next
