@@ -23,9 +23,9 @@ struct Field {
   char type;
   int width;
 };
-constexpr Field kFields[] = {{"PROF", 'C', 10},  {"DIA", 'N', 2},       {"HORA", 'N', 2},
-                             {"TAREA", 'C', 10}, {"AULA", 'C', 10},     {"CODGRUPO", 'C', 10},
-                             {"ASIG", 'C', 10},  {"NIVEL", 'C', 5},     {"CURSO", 'C', 3}};
+constexpr Field kFields[] = {{"PROF", 'C', 10},  {"DIA", 'N', 2},   {"HORA", 'N', 2},
+                             {"TAREA", 'C', 10}, {"AULA", 'C', 10}, {"CODGRUPO", 'C', 10},
+                             {"ASIG", 'C', 10},  {"NIVEL", 'C', 5}, {"CURSO", 'C', 3}};
 constexpr int kRecordSize = 1 + 10 + 2 + 2 + 10 + 10 + 10 + 10 + 5 + 3;
 constexpr int kCodes = 1000;  // distinct teacher codes, more than the report names
 

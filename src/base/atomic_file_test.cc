@@ -15,8 +15,8 @@
 namespace pasahorario {
 namespace {
 namespace fs = std::filesystem;
-using testing_support::FileBytes;
 using ::testing::HasSubstr;
+using testing_support::FileBytes;
 
 class AtomicFileTest : public testing::Test {
  protected:

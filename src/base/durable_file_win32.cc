@@ -20,9 +20,9 @@ namespace {
 
 HANDLE OpenOrFail(const fs::path& file, DWORD disposition, const char* what,
                   const fs::path& named = {}) {
-  const HANDLE handle =
-      CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) Fail(what, named.empty() ? file : named);
   return handle;
 }

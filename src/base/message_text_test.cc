@@ -15,8 +15,10 @@ TEST(MessageTextTest, ControlAndStrayBytesBecomeEscapes) {
       {"PROF", "PROF"},
       {std::string("PR\0F", 4), "PR\\x00F"},
       {"a\tb\x1b\x7f", "a\\x09b\\x1B\\x7F"},
-      {"Peña €", "Peña €"},                          // valid UTF-8 stays
-      {"Pe\xF1" "a", "Pe\\xF1a"},                    // a 1252 byte on its own
+      {"Peña €", "Peña €"},  // valid UTF-8 stays
+      {"Pe\xF1"
+       "a",
+       "Pe\\xF1a"},                                  // a 1252 byte on its own
       {"\xC3", "\\xC3"},                             // sequence cut at the end
       {"\xC0\xAF", "\\xC0\\xAF"},                    // overlong form
       {"\xED\xA0\x80", "\\xED\\xA0\\x80"},           // surrogate

@@ -10,27 +10,40 @@ std::string Counted(FindingKind kind, int n) {
   const bool one = n == 1;
   const char* what = "";
   switch (kind) {
-    case FindingKind::kCut: what = one ? "valor recortado" : "valores recortados"; break;
+    case FindingKind::kCut:
+      what = one ? "valor recortado" : "valores recortados";
+      break;
     case FindingKind::kCutCollision:
       what = one ? "clave repetida tras recortar" : "claves repetidas tras recortar";
       break;
     case FindingKind::kReplaced:
       what = one ? "carácter sustituido" : "caracteres sustituidos";
       break;
-    case FindingKind::kDuplicateKey: what = one ? "clave repetida" : "claves repetidas"; break;
-    case FindingKind::kSkipped: what = one ? "sección con registros omitidos"
-                                           : "secciones con registros omitidos";
+    case FindingKind::kDuplicateKey:
+      what = one ? "clave repetida" : "claves repetidas";
+      break;
+    case FindingKind::kSkipped:
+      what = one ? "sección con registros omitidos" : "secciones con registros omitidos";
       break;
     case FindingKind::kUnmatched:
       what = one ? "valor sin correspondencia" : "valores sin correspondencia";
       break;
     case FindingKind::kUnknownTeacher:
-      what = one ? "profesor de SOLUC que no está en PROFT" : "profesores de SOLUC que no están en PROFT";
+      what = one ? "profesor de SOLUC que no está en PROFT"
+                 : "profesores de SOLUC que no están en PROFT";
       break;
-    case FindingKind::kNoActivity: what = "SOLUC sin actividades"; break;
-    case FindingKind::kOldSolution: what = "SOLUC anterior a la última exportación"; break;
-    case FindingKind::kCodePageAssumed: what = "página de códigos supuesta"; break;
-    case FindingKind::kFileLeft: what = one ? "archivo sin borrar" : "archivos sin borrar"; break;
+    case FindingKind::kNoActivity:
+      what = "SOLUC sin actividades";
+      break;
+    case FindingKind::kOldSolution:
+      what = "SOLUC anterior a la última exportación";
+      break;
+    case FindingKind::kCodePageAssumed:
+      what = "página de códigos supuesta";
+      break;
+    case FindingKind::kFileLeft:
+      what = one ? "archivo sin borrar" : "archivos sin borrar";
+      break;
   }
   return std::to_string(n) + " " + what;
 }
@@ -43,7 +56,8 @@ std::vector<std::string> Report::Lines() const {
   for (const Finding& f : findings_) {
     std::string line;
     if (!f.where.empty()) line += f.where;
-    if (f.record > 0) line += (line.empty() ? "Registro " : ", registro ") + std::to_string(f.record);
+    if (f.record > 0)
+      line += (line.empty() ? "Registro " : ", registro ") + std::to_string(f.record);
     if (!line.empty()) line += ": ";
     lines.push_back(line + f.text);
   }
@@ -54,7 +68,8 @@ std::string Report::Summary() const {
   if (findings_.empty()) return "Sin avisos";
   std::map<FindingKind, int> per_kind;
   for (const Finding& f : findings_) ++per_kind[f.kind];
-  std::string text = std::to_string(findings_.size()) + (findings_.size() == 1 ? " aviso: " : " avisos: ");
+  std::string text =
+      std::to_string(findings_.size()) + (findings_.size() == 1 ? " aviso: " : " avisos: ");
   bool first = true;
   for (const auto& [kind, n] : per_kind) {
     if (!first) text += ", ";

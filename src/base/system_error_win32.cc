@@ -42,7 +42,8 @@ std::string PlatformErrnoText(int error) {
 }
 
 std::string SystemErrorText(const std::error_code& ec) {
-  if (ec.category() == std::system_category()) return WindowsErrorText(static_cast<DWORD>(ec.value()));
+  if (ec.category() == std::system_category())
+    return WindowsErrorText(static_cast<DWORD>(ec.value()));
   return ErrnoText(ec.value());
 }
 

@@ -94,8 +94,8 @@ bool WriteReportFile(const Settings& settings, std::string_view command,
   }
 }
 
-int RunExportOrImport(bool exportar, const Settings& settings, std::istream& in,
-                      std::ostream& out, std::ostream& err) {
+int RunExportOrImport(bool exportar, const Settings& settings, std::istream& in, std::ostream& out,
+                      std::ostream& err) {
   TMFormOptions form_options;  // no parameters: always stand-alone
   form_options.exchange_dir = settings.exchange_dir;
   ConsoleUi ui(settings.ui, in, out, err);
@@ -123,10 +123,9 @@ int RunExportOrImport(bool exportar, const Settings& settings, std::istream& in,
       }
       if (report == nullptr) return kExitFailed;
       PrintFindings(*report, out);
-      const bool written =
-          WriteReportFile(settings, exportar ? "exportar" : "importar",
-                          PathFromUtf8(form.FicheroXML()), form.exchange_dir(),
-                          {{exportar ? "Exportación" : "Importación", report, ""}}, err);
+      const bool written = WriteReportFile(
+          settings, exportar ? "exportar" : "importar", PathFromUtf8(form.FicheroXML()),
+          form.exchange_dir(), {{exportar ? "Exportación" : "Importación", report, ""}}, err);
       return written ? kExitCompleted : kExitFailed;
     }
     case CommandOutcome::kNoFile:
@@ -139,8 +138,7 @@ int RunExportOrImport(bool exportar, const Settings& settings, std::istream& in,
   return kExitFailed;
 }
 
-int RunComprobar(const Settings& settings, std::istream& in, std::ostream& out,
-                 std::ostream& err) {
+int RunComprobar(const Settings& settings, std::istream& in, std::ostream& out, std::ostream& err) {
   ConsoleUi ui(settings.ui, in, out, err);
   const std::string chosen_utf8 = ui.ChooseXmlFile().value_or("");
   const fs::path chosen = PathFromUtf8(chosen_utf8);
@@ -182,8 +180,8 @@ int RunComprobar(const Settings& settings, std::istream& in, std::ostream& out,
   if (!run.pending_repair.empty()) {
     import_note = "La carpeta de intercambio " + PathToUtf8(exchange_dir) +
                   " tiene una exportación interrumpida, que la próxima exportación o "
-                  "importación completará o deshará (" + run.pending_repair +
-                  "); no se comprueba la importación.";
+                  "importación completará o deshará (" +
+                  run.pending_repair + "); no se comprueba la importación.";
   } else if (!run.import_missing.empty()) {
     import_note = "No se comprueba la importación: faltan en " + PathToUtf8(exchange_dir) + ":";
     for (const std::string& table : run.import_missing) import_note += " " + table;
@@ -221,9 +219,12 @@ int RunParsed(const std::vector<std::string>& arguments, std::istream& in, std::
     return UsageError(err, *refused);
   }
   switch (args.command) {
-    case ConsoleCommand::kExportar: return RunExportOrImport(true, settings, in, out, err);
-    case ConsoleCommand::kImportar: return RunExportOrImport(false, settings, in, out, err);
-    case ConsoleCommand::kComprobar: return RunComprobar(settings, in, out, err);
+    case ConsoleCommand::kExportar:
+      return RunExportOrImport(true, settings, in, out, err);
+    case ConsoleCommand::kImportar:
+      return RunExportOrImport(false, settings, in, out, err);
+    case ConsoleCommand::kComprobar:
+      return RunComprobar(settings, in, out, err);
   }
   return kExitFailed;
 }

@@ -88,8 +88,7 @@ std::string UsageMessage(const CLI::App& app, const std::vector<std::string>& ar
     const std::string_view message = e.what();
     if (const CLI::Option* option = OptionNamedIn(command, message)) {
       if (message.find(" missing") != std::string_view::npos) {
-        return "Falta el valor de la opción " + option->get_name() + " " +
-               option->get_type_name();
+        return "Falta el valor de la opción " + option->get_name() + " " + option->get_type_name();
       }
       return "La opción " + option->get_name() + " se ha dado más de una vez";
     }
@@ -145,8 +144,8 @@ ParsedArguments ParseConsoleArguments(const std::vector<std::string>& arguments)
     app.parse(reversed);
   } catch (const CLI::CallForHelp&) {
     // At the top level every command is shown with its options.
-    parsed.help = app.get_subcommands().empty() ? app.help("", CLI::AppFormatMode::All)
-                                                : app.help();
+    parsed.help =
+        app.get_subcommands().empty() ? app.help("", CLI::AppFormatMode::All) : app.help();
     return parsed;
   } catch (const CLI::ParseError& e) {
     parsed.usage = UsageMessage(app, arguments, e);

@@ -5,8 +5,8 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "cli/start_time_text.h"
 #include "base/utf8_path.h"
+#include "cli/start_time_text.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;
@@ -44,8 +44,8 @@ std::string ConsoleUi::AskStartTime(std::string_view entry) {
          << "' no es válida: la hora no puede pasar de 23 ni los minutos de 59.\n";
   }
   for (;;) {
-    out_ << "Hora de Inicio de la Primera Clase: (Formato HH:MM) [" << offered_ << "]: "
-         << std::flush;
+    out_ << "Hora de Inicio de la Primera Clase: (Formato HH:MM) [" << offered_
+         << "]: " << std::flush;
     std::string line;
     if (!std::getline(in_, line)) {
       out_ << '\n';

@@ -39,19 +39,20 @@ TEST(ReportTest, FindingsFollowTheirSummaryOnScreenAndInTheFile) {
                               "  SOLUC: SOLUC no tiene ninguna actividad\n");
 
   const Report none;
-  const std::string file =
-      ReportFileText("comprobar", "/datos/centro.xml", "/XTEMP",
-                     {{"Exportación", &report, ""},
-                      {"Importación", &none, ""},
-                      {"Otra", nullptr, "No se comprueba: falta SOLUC."}});
+  const std::string file = ReportFileText("comprobar", "/datos/centro.xml", "/XTEMP",
+                                          {{"Exportación", &report, ""},
+                                           {"Importación", &none, ""},
+                                           {"Otra", nullptr, "No se comprueba: falta SOLUC."}});
   EXPECT_EQ(file,
             "Pasahorario: informe de comprobar\nArchivo: /datos/centro.xml\n"
             "Carpeta de intercambio: /XTEMP\n"
-            "\nExportación:\n" + report.Summary() + "\n"
-            "PROFT, registro 3: NOMBRE recortado a 6 caracteres\n"
-            "SOLUC: SOLUC no tiene ninguna actividad\n"
-            "\nImportación:\nSin avisos\n"
-            "\nOtra:\nNo se comprueba: falta SOLUC.\n");
+            "\nExportación:\n" +
+                report.Summary() +
+                "\n"
+                "PROFT, registro 3: NOMBRE recortado a 6 caracteres\n"
+                "SOLUC: SOLUC no tiene ninguna actividad\n"
+                "\nImportación:\nSin avisos\n"
+                "\nOtra:\nNo se comprueba: falta SOLUC.\n");
 }
 
 }  // namespace

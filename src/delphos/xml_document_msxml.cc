@@ -260,7 +260,9 @@ void Serialise(IXMLDOMNode* top, std::string_view doctype, std::string& out) {
       }
     }
   };
-  const auto leave = [&out](IXMLDOMNode* node) { out.append("</").append(NameOf(node)).append(">"); };
+  const auto leave = [&out](IXMLDOMNode* node) {
+    out.append("</").append(NameOf(node)).append(">");
+  };
   WalkSubtree(top, enter, leave);
 }
 

@@ -197,9 +197,13 @@ TEST_F(XmlDocumentTest, BytesThatAreNotTextAreDescribedAsSuch) {
        "contiene datos binarios (el byte 0x89), no texto"},
       {"tabla dbase", std::string("\x03\x7e\x0c\x0a\0\0\0\0\x41", 9), "(línea 2, columna 1)",
        "contiene datos binarios (el byte 0x00)"},
-      {"latin1 con nulo", std::string("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\0</a>", 51),
+      {"latin1 con nulo",
+       std::string("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\0</a>", 51),
        "(línea 1, columna 47)", "datos binarios (el byte 0x00)"},
-      {"latin1 sin declarar", "<a>\n Pe\xF1" "a</a>", "(línea 2, columna 4)",
+      {"latin1 sin declarar",
+       "<a>\n Pe\xF1"
+       "a</a>",
+       "(línea 2, columna 4)",
        "el byte 0xF1 no es texto UTF-8 y el archivo no declara otra codificación"},
       {"utf8 declarado", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a>Le\xF3n</a>",
        "(línea 2, columna 6)", "el byte 0xF3 no es texto UTF-8, la codificación que declara"},
@@ -269,8 +273,8 @@ TEST_F(XmlDocumentTest, DeepTreeIsWalkedWithoutRecursion) {
   node.SetText("fondo");
   EXPECT_EQ(doc.Root().Text(), "fondo");
   const std::string bytes = doc.Serialize();
-  EXPECT_EQ(bytes.size(), std::string("<SERVICIO><A/><SALIDAS></SALIDAS></SERVICIO>\n").size() +
-                              7u * kDepth + 5);
+  EXPECT_EQ(bytes.size(),
+            std::string("<SERVICIO><A/><SALIDAS></SALIDAS></SERVICIO>\n").size() + 7u * kDepth + 5);
   doc.Root().RemoveChild(doc.Root().FirstChild("SALIDAS"));
   EXPECT_EQ(doc.Serialize(), "<SERVICIO><A/></SERVICIO>\n");
 }

@@ -82,7 +82,8 @@ void RefuseBinary(std::string_view body, size_t first_fault, std::string_view na
   if (nul == std::string_view::npos) return;
   const size_t at = std::min(nul, first_fault);
   throw NotText(name, PositionOf(body, at),
-                "contiene datos binarios (el byte " + HexByte(static_cast<unsigned char>(body[at])) +
+                "contiene datos binarios (el byte " +
+                    HexByte(static_cast<unsigned char>(body[at])) +
                     "), no texto; compruebe que ha elegido la exportación XML de DELPHOS");
 }
 

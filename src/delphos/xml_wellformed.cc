@@ -353,8 +353,8 @@ class Checker {
 
   std::string_view t_;
   size_t p_ = 0;
-  std::vector<std::string_view> open_;        // names of the open elements
-  std::vector<std::string_view> attributes_;  // names seen in the current tag
+  std::vector<std::string_view> open_;                  // names of the open elements
+  std::vector<std::string_view> attributes_;            // names seen in the current tag
   std::unordered_set<std::string_view> attribute_set_;  // the same, for a tag with many
   bool root_seen_ = false;
   bool root_closed_ = false;

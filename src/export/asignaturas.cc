@@ -63,13 +63,12 @@ std::string SesionesDeHoras(double horas) {
 int ExportarAsignaturas(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
                         const std::filesystem::path& asignomt_file, Report& report) {
   DbfTable new_table(table_file);
-  new_table.Create({dbf::TextField("CASIG", 10), dbf::TextField("CPROF", 10),
-                    dbf::TextField("CGRUP", 10), dbf::TextField("CAULA", 10),
-                    dbf::TextField("TURNO", 1), dbf::TextField("NIVEL", 5),
-                    dbf::TextField("CURSO", 3), dbf::TextField("GRUPO", 2),
-                    dbf::FloatField("HORAS"), dbf::TextField("SESIONES", 20),
-                    dbf::TextField("NCONEX", 4), dbf::TextField("MATERIA", 12),
-                    dbf::TextField("CTAREA", 10)});
+  new_table.Create(
+      {dbf::TextField("CASIG", 10), dbf::TextField("CPROF", 10), dbf::TextField("CGRUP", 10),
+       dbf::TextField("CAULA", 10), dbf::TextField("TURNO", 1), dbf::TextField("NIVEL", 5),
+       dbf::TextField("CURSO", 3), dbf::TextField("GRUPO", 2), dbf::FloatField("HORAS"),
+       dbf::TextField("SESIONES", 20), dbf::TextField("NCONEX", 4), dbf::TextField("MATERIA", 12),
+       dbf::TextField("CTAREA", 10)});
   new_table.Open();
   TableWriter table(std::move(new_table), "ASIGT", "ASIGNATURAS", report);
   const int casig = table.Field("CASIG"), cgrup = table.Field("CGRUP"),

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "base/error.h"
-#include "export/catalogos.h"
 #include "base/report.h"
+#include "export/catalogos.h"
 #include "export/export_test_support.h"
 
 namespace pasahorario {

@@ -12,8 +12,8 @@ constexpr std::string_view kForward = "terminar";
 constexpr std::string_view kBack = "deshacer";
 constexpr std::string_view kLastLine = "fin";
 
-constexpr std::string_view kTableNames[] = {"asignomt", "proft",   "aulat",
-                                            "grupost",  "asigt",   "diashorast"};
+constexpr std::string_view kTableNames[] = {"asignomt", "proft", "aulat",
+                                            "grupost",  "asigt", "diashorast"};
 
 // Whether `rest` is one or more ".<tag>~<digits>-<digits>" with the tag
 // "nuevo" or "anterior"; `last_tag` receives the last tag.
@@ -87,7 +87,8 @@ bool IsExportLeftover(std::string_view file_name) {
   const std::string lower = AsciiLower(file_name);
   const std::string_view prefix = TablePrefix(lower);
   std::string_view last_tag;
-  return !prefix.empty() && StagingSuffixes(std::string_view(lower).substr(prefix.size()), &last_tag);
+  return !prefix.empty() &&
+         StagingSuffixes(std::string_view(lower).substr(prefix.size()), &last_tag);
 }
 
 std::string FormatJournal(const Journal& journal) {

@@ -36,7 +36,8 @@ void CommitSteps::Rename(const fs::path& from, const fs::path& to) { RenameFile(
 void CommitSteps::Remove(const fs::path& file) {
   std::error_code ec;
   fs::remove(file, ec);
-  if (ec) throw Error("No se pudo borrar el archivo " + PathToUtf8(file) + ": " + SystemErrorText(ec));
+  if (ec)
+    throw Error("No se pudo borrar el archivo " + PathToUtf8(file) + ": " + SystemErrorText(ec));
 }
 
 CommitSteps& DiskSteps() {

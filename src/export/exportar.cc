@@ -59,8 +59,8 @@ void CheckExchangeDir(const fs::path& dir) {
   }
   fs::directory_iterator listing(dir, ec);
   if (ec) {
-    throw Error("No se puede leer la carpeta de intercambio " + PathToUtf8(dir) + " (" + SystemErrorText(ec) +
-                "); no se ha cambiado ninguna tabla");
+    throw Error("No se puede leer la carpeta de intercambio " + PathToUtf8(dir) + " (" +
+                SystemErrorText(ec) + "); no se ha cambiado ninguna tabla");
   }
 }
 

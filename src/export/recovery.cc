@@ -18,8 +18,8 @@ namespace {
 
 // What an exchange directory holds of an interrupted replacement.
 struct Interrupted {
-  fs::path journal_file;           // empty when there is no journal
-  std::optional<Journal> journal;  // empty when there is none or it is not whole
+  fs::path journal_file;            // empty when there is no journal
+  std::optional<Journal> journal;   // empty when there is none or it is not whole
   std::vector<fs::path> leftovers;  // staged files and copies of old tables
   bool empty() const { return journal_file.empty() && leftovers.empty(); }
   // Only copies of old tables and no journal: an export that finished but
@@ -143,10 +143,12 @@ std::string RepairExchangeDir(const fs::path& dir, CommitSteps& steps) {
            ": las tablas de trabajo son las que había antes de ella.";
   } else if (found.only_copies()) {
     done = "Se han borrado las copias de las tablas anteriores que dejó una exportación terminada" +
-           where + " (" + Names(found.leftovers) + "); las tablas de trabajo son las de esa exportación.";
+           where + " (" + Names(found.leftovers) +
+           "); las tablas de trabajo son las de esa exportación.";
   } else {
     done = "Se han borrado los archivos provisionales de una exportación que quedó interrumpida" +
-           where + " (" + Names(found.leftovers) + "); las tablas de trabajo no se habían cambiado.";
+           where + " (" + Names(found.leftovers) +
+           "); las tablas de trabajo no se habían cambiado.";
   }
   // What is left of the export's own files goes, the journal last.
   for (const fs::path& file : Look(dir).leftovers) steps.Remove(file);
@@ -162,7 +164,8 @@ std::string PendingRepair(const fs::path& dir) {
   const Interrupted found = Look(dir);
   if (found.empty()) return {};
   if (found.only_copies()) {
-    return "La carpeta " + PathToUtf8(dir) + " tiene copias de las tablas anteriores que dejó una "
+    return "La carpeta " + PathToUtf8(dir) +
+           " tiene copias de las tablas anteriores que dejó una "
            "exportación terminada; la próxima exportación o importación las borrará (" +
            Names(found.leftovers) + ").";
   }
@@ -173,8 +176,9 @@ std::string PendingRepair(const fs::path& dir) {
   if (found.journal) {
     return where + "; la próxima exportación o importación la deshará.";
   }
-  return where + " sin llegar a cambiar las tablas; la próxima exportación o importación borrará "
-                 "sus archivos provisionales (" +
+  return where +
+         " sin llegar a cambiar las tablas; la próxima exportación o importación borrará "
+         "sus archivos provisionales (" +
          Names(found.leftovers) + ").";
 }
 

@@ -24,7 +24,8 @@ std::string Name(const fs::path& file) { return PathToUtf8(file.filename()); }
 
 }  // namespace
 
-StagedTables::StagedTables(fs::path dir, CommitSteps& steps) : dir_(std::move(dir)), steps_(steps) {}
+StagedTables::StagedTables(fs::path dir, CommitSteps& steps)
+    : dir_(std::move(dir)), steps_(steps) {}
 
 StagedTables::~StagedTables() {
   if (!committed_) RemoveStaged();

@@ -104,7 +104,8 @@ class StagedTablesTest : public ExchangeDirTest {
   }
   static std::map<std::string, std::string> AllNew(std::map<std::string, std::string> files) {
     files.erase("ASIGNOMT.MDX");
-    for (const char* name : kTables) files[std::string(name) + ".DBF"] = std::string("nuevo ") + name;
+    for (const char* name : kTables)
+      files[std::string(name) + ".DBF"] = std::string("nuevo ") + name;
     return files;
   }
 };
@@ -122,20 +123,19 @@ TEST_F(StagedTablesTest, EverythingIsFlushedAndJournalledBeforeTheFirstRename) {
   ScriptedSteps steps;
   StagedTables staged(dir_, steps);
   StageAndCommit(staged);
-  EXPECT_THAT(steps.log,
-              ElementsAre("flush ASIGNOMT.DBF.nuevo", "flush PROFT.DBF.nuevo", "flush AULAT.DBF.nuevo",
-                          "flush GRUPOST.DBF.nuevo", "flush ASIGT.DBF.nuevo",
-                          "flush DIASHORAST.DBF.nuevo", "copy ASIGNOMT.DBF", "copy AULAT.DBF",
-                          "copy GRUPOST.DBF", "copy ASIGT.DBF", "copy DIASHORAST.DBF",
-                          "write PASAHORARIO.DIARIO", "flush-dir",
-                          "rename ASIGNOMT.DBF.nuevo ASIGNOMT.DBF", "rename PROFT.DBF.nuevo PROFT.DBF",
-                          "rename AULAT.DBF.nuevo AULAT.DBF", "rename GRUPOST.DBF.nuevo GRUPOST.DBF",
-                          "rename ASIGT.DBF.nuevo ASIGT.DBF",
-                          "rename DIASHORAST.DBF.nuevo DIASHORAST.DBF", "flush-dir",
-                          "remove ASIGNOMT.MDX", "remove ASIGNOMT.DBF.anterior",
-                          "remove AULAT.DBF.anterior", "remove GRUPOST.DBF.anterior",
-                          "remove ASIGT.DBF.anterior", "remove DIASHORAST.DBF.anterior",
-                          "remove PASAHORARIO.DIARIO", "flush-dir"));
+  EXPECT_THAT(
+      steps.log,
+      ElementsAre("flush ASIGNOMT.DBF.nuevo", "flush PROFT.DBF.nuevo", "flush AULAT.DBF.nuevo",
+                  "flush GRUPOST.DBF.nuevo", "flush ASIGT.DBF.nuevo", "flush DIASHORAST.DBF.nuevo",
+                  "copy ASIGNOMT.DBF", "copy AULAT.DBF", "copy GRUPOST.DBF", "copy ASIGT.DBF",
+                  "copy DIASHORAST.DBF", "write PASAHORARIO.DIARIO", "flush-dir",
+                  "rename ASIGNOMT.DBF.nuevo ASIGNOMT.DBF", "rename PROFT.DBF.nuevo PROFT.DBF",
+                  "rename AULAT.DBF.nuevo AULAT.DBF", "rename GRUPOST.DBF.nuevo GRUPOST.DBF",
+                  "rename ASIGT.DBF.nuevo ASIGT.DBF", "rename DIASHORAST.DBF.nuevo DIASHORAST.DBF",
+                  "flush-dir", "remove ASIGNOMT.MDX", "remove ASIGNOMT.DBF.anterior",
+                  "remove AULAT.DBF.anterior", "remove GRUPOST.DBF.anterior",
+                  "remove ASIGT.DBF.anterior", "remove DIASHORAST.DBF.anterior",
+                  "remove PASAHORARIO.DIARIO", "flush-dir"));
 }
 
 TEST_F(StagedTablesTest, WithoutCommitNothingChangesAndNoStagedFileRemains) {
@@ -270,7 +270,8 @@ TEST_F(StagedTablesTest, AKillAtAnyStepIsRepairedByTheNextRun) {
         next_run.to_disk = false;
         RepairExchangeDir(dir, next_run);
         const auto after = Snapshot(dir);
-        EXPECT_TRUE(after == old_files || after == AllNew(old_files)) << ::testing::PrintToString(after);
+        EXPECT_TRUE(after == old_files || after == AllNew(old_files))
+            << ::testing::PrintToString(after);
         EXPECT_EQ(PendingRepair(dir), "");
         fs::remove_all(dir);
         if (repair_finished) break;
@@ -324,9 +325,9 @@ TEST(CommitJournalTest, AJournalCutShortAnywhereIsNotTakenForAWholeOne) {
     EXPECT_EQ(ParseJournal(text.substr(0, n)), std::nullopt) << n;
   }
   // A journal naming files other than the export's own is not followed.
-  for (const char* bad : {"SOLUC.DBF.nuevo~1-1\tSOLUC.DBF\t", "notas.txt\tPROFT.DBF\t",
-                          "PROFT.DBF.nuevo~1-1\tPROFT.DBF\tnotas.txt",
-                          "../PROFT.DBF.nuevo~1-1\tPROFT.DBF\t"}) {
+  for (const char* bad :
+       {"SOLUC.DBF.nuevo~1-1\tSOLUC.DBF\t", "notas.txt\tPROFT.DBF\t",
+        "PROFT.DBF.nuevo~1-1\tPROFT.DBF\tnotas.txt", "../PROFT.DBF.nuevo~1-1\tPROFT.DBF\t"}) {
     std::string damaged = text;
     damaged.replace(damaged.find("proft.dbf.nuevo~1-2\tproft.dbf\t"),
                     std::string("proft.dbf.nuevo~1-2\tproft.dbf\t").size(), bad);

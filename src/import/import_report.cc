@@ -59,15 +59,15 @@ void ReportUnknownTeachers(const UnknownTeachers& unknown, Report& report) {
   for (const auto& [code, rows] : unknown.codes()) {
     std::string text = "El profesor " + Quoted(code) + " no está en PROFT";
     if (rows.with_day > 0) {
-      text += ": " + (rows.with_day == 1 ? std::string("su fila con actividad no pasa")
-                                         : "sus " + Rows(rows.with_day, " con actividad") +
-                                               " no pasan") +
+      text += ": " +
+              (rows.with_day == 1 ? std::string("su fila con actividad no pasa")
+                                  : "sus " + Rows(rows.with_day, " con actividad") + " no pasan") +
               " al resultado. Compruebe que su abreviatura es la misma en DELPHOS y en "
               "Tablerix, exporte de nuevo y vuelva a importar.";
     } else {
-      text += "; " + std::string(rows.all == 1 ? "su fila no tiene" : "ninguna de sus " +
-                                                                         Rows(rows.all, "") +
-                                                                         " tiene") +
+      text += "; " +
+              std::string(rows.all == 1 ? "su fila no tiene"
+                                        : "ninguna de sus " + Rows(rows.all, "") + " tiene") +
               " día, así que no se pierde ninguna actividad.";
     }
     report.Add({FindingKind::kUnknownTeacher, kSoluc, 0, code, text});
@@ -116,8 +116,7 @@ std::optional<Finding> OldSolutionFinding(const fs::path& soluc,
   if (!(solution_time < newest)) return std::nullopt;
   return Finding{FindingKind::kOldSolution, kSoluc, 0, "",
                  "La tabla (guardada el " + LocalTime(solution_time) +
-                     ") es anterior a las tablas de la última exportación (" +
-                     LocalTime(newest) +
+                     ") es anterior a las tablas de la última exportación (" + LocalTime(newest) +
                      "): puede ser el horario de una exportación anterior. Resuelva y guarde "
                      "el horario en Tablerix y vuelva a importar."};
 }
@@ -126,8 +125,9 @@ Finding CodePageFinding(const std::string& assumption) {
   std::string text = assumption;
   if (!text.empty() && text.back() != '.') text += '.';
   return {FindingKind::kCodePageAssumed, kSoluc, 0, "",
-          text + " Si algún nombre con tildes o eñes sale mal, guarde SOLUC declarando su página "
-                 "de códigos o ponga a su lado un archivo SOLUC.CPG que la indique."};
+          text +
+              " Si algún nombre con tildes o eñes sale mal, guarde SOLUC declarando su página "
+              "de códigos o ponga a su lado un archivo SOLUC.CPG que la indique."};
 }
 
 }  // namespace pasahorario

@@ -30,8 +30,8 @@ TEST_F(ImportReportTest, FindingsOfTheSolutionTable) {
   };
   const auto older_than_proft = [](const fs::path& xtemp) {
     const fs::path soluc = dbf::TablePath(xtemp, "SOLUC");
-    fs::last_write_time(soluc, fs::last_write_time(dbf::TablePath(xtemp, "PROFT")) -
-                                   std::chrono::hours(2));
+    fs::last_write_time(
+        soluc, fs::last_write_time(dbf::TablePath(xtemp, "PROFT")) - std::chrono::hours(2));
   };
   const std::vector<Case> cases = {
       {"todo casa",

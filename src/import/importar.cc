@@ -64,9 +64,9 @@ ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& c
     report.Add(CodePageFinding(*assumption));
   }
   if (auto old = OldSolutionFinding(
-          tables.soluc.path(), {tables.asignomt.path(), tables.proft.path(), tables.aulat.path(),
-                                tables.grupost.path(), tables.asigt.path(),
-                                tables.diashorast.path()})) {
+          tables.soluc.path(),
+          {tables.asignomt.path(), tables.proft.path(), tables.aulat.path(), tables.grupost.path(),
+           tables.asigt.path(), tables.diashorast.path()})) {
     report.Add(std::move(*old));
   }
 

@@ -88,8 +88,8 @@ TEST_F(ImportarPythonDbfTest, SolutionTablesOfOtherLayoutsAndCodePages) {
   constexpr char kUtf8[] =
       "b = open(path, 'rb').read().replace(b'PE\\xd1A ', 'PE\\u00d1A'.encode('utf-8'))\n"
       "open(path, 'wb').write(b)\n";
-  const std::string cp850_cpg = std::string(kNoCodePage) +
-                                "open(path[:-4] + '.cpg', 'w').write('850')\n";
+  const std::string cp850_cpg =
+      std::string(kNoCodePage) + "open(path[:-4] + '.cpg', 'w').write('850')\n";
   const std::string utf8_cpg =
       std::string(kUtf8) + kNoCodePage +
       "open(os.path.join(os.path.dirname(path), 'SOLUC.CPG'), 'w').write('UTF-8')\n";
@@ -136,7 +136,8 @@ TEST_F(ImportarPythonDbfTest, SolutionTablesOfOtherLayoutsAndCodePages) {
            "(h), tarea=ta,\n"
            "                  aula=au, codgrupo=cg, asig=asg, nivel=ni, curso=cu))\n"
            "t.close()\n"
-           "import os\npath = " + Quoted(xtemp_ / "soluc.dbf") + "\n" + c.after);
+           "import os\npath = " +
+           Quoted(xtemp_ / "soluc.dbf") + "\n" + c.after);
     const ImportSummary summary = Run();
     EXPECT_THAT(Records(delphos::XmlDocument::Load(result_)),
                 ElementsAre("EMPLEADO_1 E1|01/09/2020", "  ACTIVIDAD_1 G100|1|C13|D1|U1|M1",

@@ -77,12 +77,10 @@ TEST(HoraInicioMaskTest, TypingMovesTheCaretPastTheColon) {
     int caret_after;
   };
   const Case cases[] = {
-      {"08:00", 1, '9', "09:00", 3},
-      {"09:00", 2, '4', "09:40", 4},  // on the colon: the digit goes to the first minute
+      {"08:00", 1, '9', "09:00", 3}, {"09:00", 2, '4', "09:40", 4},  // on the colon: the digit goes
+                                                                     // to the first minute
       {"08:00", 1, ':', " 0:00", 3},  // the digit before the caret is the hour
-      {" 9:05", 1, ':', " 9:05", 3},
-      {"12:00", 2, ':', "12:00", 3},
-      {"12:00", 3, ':', "12:00", 3},
+      {" 9:05", 1, ':', " 9:05", 3}, {"12:00", 2, ':', "12:00", 3}, {"12:00", 3, ':', "12:00", 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.initial) + " at " + std::to_string(c.caret) + ": " + c.key);
@@ -110,7 +108,8 @@ TEST(HoraInicioMaskTest, PastedTextIsTypedOverTheSelection) {
       {"08:00", 3, 5, "4", "08:4 ", 4, true},
       {"08:00", 0, 5, "abc", "  :  ", 0, false},  // the selection is emptied all the same
       {"08:00", 1, 1, "", "08:00", 1, false},
-      {"08:00", 0, 5, "7:30\xc2\xa0", " 7:30", 5, true},  // bytes of other characters are passed over
+      {"08:00", 0, 5, "7:30\xc2\xa0", " 7:30", 5,
+       true},  // bytes of other characters are passed over
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.initial) + " <- " + std::string(c.pasted));

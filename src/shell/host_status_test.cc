@@ -5,8 +5,8 @@
 #include <string>
 
 #include "base/error.h"
-#include "shell/ini_file.h"
 #include "base/utf8_path.h"
+#include "shell/ini_file.h"
 #include "support/test_files.h"
 
 namespace pasahorario {

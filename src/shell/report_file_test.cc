@@ -15,10 +15,9 @@ namespace fs = std::filesystem;
 
 Report TwoFindings() {
   Report report;
-  report.Add({FindingKind::kUnmatched, "SOLUC", 7, "A-99",
-              "el aula «A-99» no está en AULAT"});
-  report.Add({FindingKind::kCut, "PROFT", 2, "Muñoz Ibáñez, María",
-              "NOMBRE recortado a 10 caracteres"});
+  report.Add({FindingKind::kUnmatched, "SOLUC", 7, "A-99", "el aula «A-99» no está en AULAT"});
+  report.Add(
+      {FindingKind::kCut, "PROFT", 2, "Muñoz Ibáñez, María", "NOMBRE recortado a 10 caracteres"});
   return report;
 }
 
@@ -29,18 +28,18 @@ std::string Read(const fs::path& file) {
 
 TEST(ReportFileTest, ByteOrderMarkSummaryThenOneCrLfLinePerFinding) {
   const Report report = TwoFindings();
-  EXPECT_EQ(ReportFileBytes(report),
-            "\xEF\xBB\xBF" + report.Summary() +
-                "\r\n\r\n"
-                "SOLUC, registro 7: el aula \xC2\xAB" "A-99\xC2\xBB no est\xC3\xA1 en AULAT\r\n"
-                "PROFT, registro 2: NOMBRE recortado a 10 caracteres\r\n");
+  EXPECT_EQ(ReportFileBytes(report), "\xEF\xBB\xBF" + report.Summary() +
+                                         "\r\n\r\n"
+                                         "SOLUC, registro 7: el aula \xC2\xAB"
+                                         "A-99\xC2\xBB no est\xC3\xA1 en AULAT\r\n"
+                                         "PROFT, registro 2: NOMBRE recortado a 10 caracteres\r\n");
 }
 
 class SaveReportFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("report_file_test_" + std::to_string(std::random_device{}()));
+    dir_ =
+        fs::temp_directory_path() / ("report_file_test_" + std::to_string(std::random_device{}()));
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }

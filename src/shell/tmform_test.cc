@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "base/utf8_path.h"
 #include "export/commit_journal.h"
 #include "shell/exchange_dir.h"
 #include "shell/scripted_ui.h"
 #include "support/test_files.h"
-#include "base/utf8_path.h"
 #include "worktables/dbf_table.h"
 
 namespace pasahorario {
@@ -195,11 +195,10 @@ TEST_F(TMFormTest, HostedImportSavesTheResultAndReportsOne) {
   ui_ = ScriptedUi();
   ui_.files = {Centro()};
   TMForm& form = Start({"importar", "1A2B"});
-  EXPECT_THAT(ui_.calls,
-              ElementsAre("EmbedIn: 6699", "RemoveFrame", "ChooseXmlFile", "SetBusy: 1",
-                          "SetBusy: 0", kFinalizado,
-                          "ShowReport: 2 avisos: 2 valores sin correspondencia",
-                          "DisableDirectionButtons", "CloseMainWindow"));
+  EXPECT_THAT(ui_.calls, ElementsAre("EmbedIn: 6699", "RemoveFrame", "ChooseXmlFile", "SetBusy: 1",
+                                     "SetBusy: 0", kFinalizado,
+                                     "ShowReport: 2 avisos: 2 valores sin correspondencia",
+                                     "DisableDirectionButtons", "CloseMainWindow"));
   EXPECT_EQ(Ini(), "[Transformadores]\r\nTransformado=1\r\n");
   ASSERT_TRUE(form.last_import().has_value());
   EXPECT_FALSE(form.last_export().has_value());
@@ -430,7 +429,8 @@ TEST_F(TMFormTest, EitherCommandFirstFinishesAnInterruptedExportAndSaysSo) {
     exportar ? form.BExportarClick() : form.BImportarClick();
     ASSERT_THAT(ui_.calls, SizeIs(3));
     EXPECT_THAT(ui_.calls[0], StartsWith("ShowMessage: Se ha terminado una exportación que quedó "
-                                         "interrumpida en la carpeta " + PathToUtf8(xtemp)));
+                                         "interrumpida en la carpeta " +
+                                         PathToUtf8(xtemp)));
     EXPECT_EQ(ui_.calls[2], kNoExiste);
     EXPECT_EQ(OldTable(), "tabla nueva");
     EXPECT_EQ(std::distance(fs::directory_iterator(xtemp), fs::directory_iterator()), 1);

@@ -26,23 +26,36 @@ TEST_F(CodePageChoiceTest, CpgFileThenTextDecideWhenTheHeaderIsSilent) {
     uint8_t driver;
     std::optional<std::string> cpg;  // the .cpg beside the table, if any
     const char* cpg_file;
-    std::string stored;              // the first row's text, 4 bytes
+    std::string stored;  // the first row's text, 4 bytes
     std::string text;
-    const char* assumption;          // nullptr: none, the header declares one
+    const char* assumption;  // nullptr: none, the header declares one
   };
   const Case cases[] = {
       {"UTF-8 by its text", 0, std::nullopt, "", "Pe\xC3\xB1", "Peñ",
        "se lee como UTF-8, porque todo su texto es UTF-8 válido"},
-      {"1252 by its text", 0, std::nullopt, "", "Pe\xF1" "a", "Peña",
-       "se lee en Windows-1252, porque su texto no es UTF-8"},
+      {"1252 by its text", 0, std::nullopt, "",
+       "Pe\xF1"
+       "a",
+       "Peña", "se lee en Windows-1252, porque su texto no es UTF-8"},
       {"ASCII only", 0, std::nullopt, "", "Pepa", "Pepa", "solo tiene caracteres ASCII"},
       {"cpg UTF-8", 0, "UTF-8", "T.cpg", "Pe\xC3\xB1", "Peñ",
        "se lee como UTF-8, como dice el archivo T.cpg (\"UTF-8\")"},
-      {"cpg 850, upper-case name", 0, "850\r\n", "T.CPG", "Pe\xA4" "a", "Peña",
-       "se lee en la página de códigos 850, como dice el archivo T.CPG"},
-      {"cpg OEM 850", 0, "OEM 850", "t.cpg", "Pe\xA4" "a", "Peña", "850"},
-      {"cpg CP850", 0, "CP850", "T.cpg", "Pe\xA4" "a", "Peña", "850"},
-      {"cpg ANSI 1252", 0, "ANSI 1252", "T.cpg", "Pe\xF1" "a", "Peña", "Windows-1252"},
+      {"cpg 850, upper-case name", 0, "850\r\n", "T.CPG",
+       "Pe\xA4"
+       "a",
+       "Peña", "se lee en la página de códigos 850, como dice el archivo T.CPG"},
+      {"cpg OEM 850", 0, "OEM 850", "t.cpg",
+       "Pe\xA4"
+       "a",
+       "Peña", "850"},
+      {"cpg CP850", 0, "CP850", "T.cpg",
+       "Pe\xA4"
+       "a",
+       "Peña", "850"},
+      {"cpg ANSI 1252", 0, "ANSI 1252", "T.cpg",
+       "Pe\xF1"
+       "a",
+       "Peña", "Windows-1252"},
       {"cpg CP1252 over UTF-8-looking text", 0, "CP1252", "T.cpg", "Pe\xC3\xB1", "PeÃ±",
        "Windows-1252, como dice"},
       {"cpg ISO-8859-1", 0, "ISO-8859-1", "T.cpg", "\x80\xF1  ", "€ñ", "Windows-1252"},
@@ -56,8 +69,8 @@ TEST_F(CodePageChoiceTest, CpgFileThenTextDecideWhenTheHeaderIsSilent) {
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     // The second row is ASCII: the choice looks at every row.
-    WriteBytes(dir_ / "T.DBF",
-               DbaseBytes(0x03, c.driver, {{"C", 'C', 4}, {"N", 'N', 2}}, {" " + c.stored + " 1", " abcd 2"}, 2));
+    WriteBytes(dir_ / "T.DBF", DbaseBytes(0x03, c.driver, {{"C", 'C', 4}, {"N", 'N', 2}},
+                                          {" " + c.stored + " 1", " abcd 2"}, 2));
     if (c.cpg) WriteBytes(dir_ / c.cpg_file, *c.cpg);
     DbfTable table(dir_, "T");
     table.Open();
@@ -67,9 +80,10 @@ TEST_F(CodePageChoiceTest, CpgFileThenTextDecideWhenTheHeaderIsSilent) {
       EXPECT_EQ(table.code_page_assumption(), std::nullopt);
     } else {
       ASSERT_TRUE(table.code_page_assumption().has_value());
-      EXPECT_THAT(*table.code_page_assumption(),
-                  ::testing::AllOf(::testing::StartsWith("La tabla T no declara su página de códigos"),
-                                   HasSubstr(c.assumption)));
+      EXPECT_THAT(
+          *table.code_page_assumption(),
+          ::testing::AllOf(::testing::StartsWith("La tabla T no declara su página de códigos"),
+                           HasSubstr(c.assumption)));
     }
     table.Close();
     EXPECT_EQ(table.code_page_assumption(), std::nullopt);
@@ -114,11 +128,26 @@ TEST(CpgTextTest, NamesToolsWrite) {
     std::optional<int> page;
   };
   const Case cases[] = {
-      {"UTF-8", kUtf8CodePage}, {"utf8\n", kUtf8CodePage}, {"\xEF\xBB\xBF" "UTF-8", kUtf8CodePage},
-      {"65001", kUtf8CodePage}, {"1252", 1252},  {"CP1252", 1252}, {"ANSI 1252", 1252},
-      {"windows-1252", 1252},  {"ISO-8859-1", 1252}, {"850", 850}, {"OEM 850", 850},
-      {"IBM850", 850},          {"cp437", 437},   {"1251", 1251},  {"936", 936},
-      {"KOI8-R", std::nullopt}, {"", std::nullopt}, {"12", std::nullopt},
+      {"UTF-8", kUtf8CodePage},
+      {"utf8\n", kUtf8CodePage},
+      {"\xEF\xBB\xBF"
+       "UTF-8",
+       kUtf8CodePage},
+      {"65001", kUtf8CodePage},
+      {"1252", 1252},
+      {"CP1252", 1252},
+      {"ANSI 1252", 1252},
+      {"windows-1252", 1252},
+      {"ISO-8859-1", 1252},
+      {"850", 850},
+      {"OEM 850", 850},
+      {"IBM850", 850},
+      {"cp437", 437},
+      {"1251", 1251},
+      {"936", 936},
+      {"KOI8-R", std::nullopt},
+      {"", std::nullopt},
+      {"12", std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

@@ -29,10 +29,19 @@ void PutU16(std::string& s, size_t i, unsigned v) {
 
 std::optional<Flavor> FlavorOf(uint8_t version) {
   switch (version) {
-    case 0x03: case 0x83: case 0x8B: case 0x8E: case 0x43: case 0x63: case 0xCB: case 0xF5:
+    case 0x03:
+    case 0x83:
+    case 0x8B:
+    case 0x8E:
+    case 0x43:
+    case 0x63:
+    case 0xCB:
+    case 0xF5:
     case 0xFB:
       return Flavor::kDbase;
-    case 0x30: case 0x31: case 0x32:
+    case 0x30:
+    case 0x31:
+    case 0x32:
       return Flavor::kVisualFoxPro;
     default:
       // Level 7: version number 4 in the low bits (0x04, or 0x8C with memo).
@@ -62,11 +71,21 @@ bool DeclaresCodePage(std::string_view file, Flavor flavor) {
 // when the type's width is free (or the type is unknown here).
 int FixedWidth(Flavor flavor, char type) {
   switch (type) {
-    case 'I': case '+': return 4;
-    case 'O': case '@': case 'D': return 8;
-    case 'L': return 1;
-    case 'B': case 'Y': case 'T': return flavor == Flavor::kVisualFoxPro ? 8 : 0;
-    default: return 0;
+    case 'I':
+    case '+':
+      return 4;
+    case 'O':
+    case '@':
+    case 'D':
+      return 8;
+    case 'L':
+      return 1;
+    case 'B':
+    case 'Y':
+    case 'T':
+      return flavor == Flavor::kVisualFoxPro ? 8 : 0;
+    default:
+      return 0;
   }
 }
 
@@ -102,15 +121,15 @@ std::variant<TableHeader, HeaderProblem> ReadHeader(std::string_view file) {
   if (!flavor) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "0x%02X", Byte(file, 0));
-    return NotDbase(std::string("su primer byte (") + hex + ") no es el de ninguna versión de dBase");
+    return NotDbase(std::string("su primer byte (") + hex +
+                    ") no es el de ninguna versión de dBase");
   }
   const size_t descriptors_at = *flavor == Flavor::kLevel7 ? 68 : 32;
   const size_t descriptor_size = *flavor == Flavor::kLevel7 ? 48 : 32;
   if (file.size() < descriptors_at) {
-    return HeaderProblem{HeaderProblem::kTruncated,
-                         "el archivo tiene " + std::to_string(file.size()) +
-                             " bytes y la cabecera ocupa más",
-                         0};
+    return HeaderProblem{
+        HeaderProblem::kTruncated,
+        "el archivo tiene " + std::to_string(file.size()) + " bytes y la cabecera ocupa más", 0};
   }
   if (*flavor != Flavor::kVisualFoxPro && Byte(file, 15) != 0) {
     return HeaderProblem{HeaderProblem::kEncrypted, "", 0};
@@ -154,7 +173,8 @@ std::variant<TableHeader, HeaderProblem> ReadHeader(std::string_view file) {
     const size_t type_at = *flavor == Flavor::kLevel7 ? 32 : 11;
     field.layout.type = d[type_at];
     field.layout.width = static_cast<int>(Byte(d, type_at + (*flavor == Flavor::kLevel7 ? 1 : 5)));
-    field.layout.decimals = static_cast<int>(Byte(d, type_at + (*flavor == Flavor::kLevel7 ? 2 : 6)));
+    field.layout.decimals =
+        static_cast<int>(Byte(d, type_at + (*flavor == Flavor::kLevel7 ? 2 : 6)));
     if (*flavor != Flavor::kLevel7 && field.layout.type == 'C') {
       // FoxPro and Clipper keep the high byte of a long text width there.
       field.layout.width += field.layout.decimals * 256;
@@ -164,8 +184,9 @@ std::variant<TableHeader, HeaderProblem> ReadHeader(std::string_view file) {
     if (field.layout.width == 0) return NotDbase(label + " tiene anchura 0");
     const int fixed_width = FixedWidth(*flavor, field.layout.type);
     if (fixed_width != 0 && field.layout.width != fixed_width) {
-      return NotDbase(label + " es de tipo " + EscapedForMessage(std::string(1, field.layout.type)) +
-                      " y tiene anchura " + std::to_string(field.layout.width) + " en lugar de " +
+      return NotDbase(label + " es de tipo " +
+                      EscapedForMessage(std::string(1, field.layout.type)) + " y tiene anchura " +
+                      std::to_string(field.layout.width) + " en lugar de " +
                       std::to_string(fixed_width));
     }
     field.offset = offset;
@@ -208,8 +229,9 @@ std::string FieldListProblem(const std::vector<FieldLayout>& fields) {
   int record_length = 1;
   for (size_t i = 0; i < fields.size(); ++i) {
     const FieldLayout& f = fields[i];
-    bool good_name = !f.name.empty() && f.name.size() <= 10 &&
-                     ((f.name[0] >= 'A' && f.name[0] <= 'Z') || (f.name[0] >= 'a' && f.name[0] <= 'z'));
+    bool good_name =
+        !f.name.empty() && f.name.size() <= 10 &&
+        ((f.name[0] >= 'A' && f.name[0] <= 'Z') || (f.name[0] >= 'a' && f.name[0] <= 'z'));
     for (const char c : f.name) {
       good_name = good_name && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
                                 (c >= '0' && c <= '9') || c == '_');
@@ -225,9 +247,14 @@ std::string FieldListProblem(const std::vector<FieldLayout>& fields) {
     }
     bool good_size = false;
     switch (f.type) {
-      case 'C': good_size = f.width >= 1 && f.width <= 254 && f.decimals == 0; break;
-      case 'L': good_size = f.width == 1 && f.decimals == 0; break;
-      case 'N': case 'F':
+      case 'C':
+        good_size = f.width >= 1 && f.width <= 254 && f.decimals == 0;
+        break;
+      case 'L':
+        good_size = f.width == 1 && f.decimals == 0;
+        break;
+      case 'N':
+      case 'F':
         good_size = f.width >= 1 && f.width <= 20 && f.decimals >= 0 && f.decimals <= 15 &&
                     (f.decimals == 0 || f.decimals <= f.width - 2);
         break;

@@ -21,10 +21,10 @@ struct StoredField {
 
 struct TableHeader {
   Flavor flavor = Flavor::kDbase;
-  int header_length = 0;      // offset of the first record
-  int record_length = 0;      // including the delete flag
-  uint32_t record_count = 0;  // as the header says; may exceed what the file holds
-  int code_page = 1252;       // single-byte page for the text
+  int header_length = 0;           // offset of the first record
+  int record_length = 0;           // including the delete flag
+  uint32_t record_count = 0;       // as the header says; may exceed what the file holds
+  int code_page = 1252;            // single-byte page for the text
   bool code_page_declared = true;  // false: driver byte 0 (and no level-7 driver name)
   std::vector<StoredField> fields;
 };
@@ -36,7 +36,7 @@ struct HeaderProblem {
     kTruncated,  // the file ends inside the header
     kMultiByte,  // text in a multi-byte code page (`code_page`)
     kEncrypted,
-    kDamaged,    // parts that a writer would never produce (a header length off by one)
+    kDamaged,  // parts that a writer would never produce (a header length off by one)
   } kind = kNotDbase;
   std::string detail;  // Spanish, for the message; may be empty
   int code_page = 0;

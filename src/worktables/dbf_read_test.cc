@@ -7,8 +7,8 @@
 #include <random>
 #include <variant>
 
-#include "base/utf8_path.h"
 #include "base/error.h"
+#include "base/utf8_path.h"
 #include "worktables/dbf_header.h"
 #include "worktables/dbf_table.h"
 #include "worktables/dbf_test_util.h"
@@ -61,10 +61,10 @@ TEST_F(DbfReadTest, Level7IntegersDoublesAndAutoIncrements) {
       std::string("\x3F\xFB\xFF\xFF\xFF\xFF\xFF\xFF", 8) + std::string("\x80\x00\x00\x02", 4) +
       std::string(" ") + "c   " + std::string(4, '\0') + std::string(8, '\0') +
       std::string("\x80\x00\x00\x00", 4);
-  DbfTable table = OpenBytes(Level7Bytes("DBWINUS0", 0, fields,
-                                         {records.substr(0, 21), records.substr(21, 21),
-                                          records.substr(42, 21)},
-                                         std::string(40, '\x01')));  // a field-properties block
+  DbfTable table =
+      OpenBytes(Level7Bytes("DBWINUS0", 0, fields,
+                            {records.substr(0, 21), records.substr(21, 21), records.substr(42, 21)},
+                            std::string(40, '\x01')));  // a field-properties block
   EXPECT_THAT(Rows(table), ElementsAre("ana|3|1|1", "b|-1|-2.5|2", "c|||0"));
   table.First();
   EXPECT_EQ(table.FieldIndex("profesor_con_nombre_largo"), 0);
@@ -74,7 +74,7 @@ TEST_F(DbfReadTest, Level7IntegersDoublesAndAutoIncrements) {
   EXPECT_EQ(table.Integer(1), -1);
   EXPECT_EQ(table.Integer(2), -3);  // -2.5 rounded away from zero
   table.Next();
-  EXPECT_EQ(table.Integer(1), 0);   // empty
+  EXPECT_EQ(table.Integer(1), 0);  // empty
   EXPECT_EQ(table.Float(2), 0.0);
 }
 
@@ -113,11 +113,11 @@ TEST_F(DbfReadTest, Level7DatesTimeStampsAndLogicals) {
   sortable = plain;
   sortable[0] = char(sortable[0] | 0x80);
   const std::vector<FixtureField> fields = {{"D", 'D', 8}, {"TS", '@', 8}, {"L", 'L', 1}};
-  DbfTable table = OpenBytes(Level7Bytes(
-      "DBWINUS0", 0, fields,
-      {" 20240305" + plain + "T", " 00000000" + sortable + "?", "         " + std::string(8, '\0') + "n"}));
-  EXPECT_THAT(Rows(table), ElementsAre("20240305|2024-03-05 10:30:00|T", "|2024-03-05 10:30:00|",
-                                       "||F"));
+  DbfTable table = OpenBytes(Level7Bytes("DBWINUS0", 0, fields,
+                                         {" 20240305" + plain + "T", " 00000000" + sortable + "?",
+                                          "         " + std::string(8, '\0') + "n"}));
+  EXPECT_THAT(Rows(table),
+              ElementsAre("20240305|2024-03-05 10:30:00|T", "|2024-03-05 10:30:00|", "||F"));
 }
 
 TEST_F(DbfReadTest, VisualFoxProTableWithBacklink) {
@@ -126,11 +126,14 @@ TEST_F(DbfReadTest, VisualFoxProTableWithBacklink) {
   double peso = -1.25;
   std::string peso_bytes(8, '\0');
   std::memcpy(peso_bytes.data(), &peso, 8);  // little-endian machines only, as both targets are
-  DbfTable table = OpenBytes(DbaseBytes(
-      0x30, 0x03, fields,
-      {" Pe\xF1" "a " + std::string("\xFE\xFF\xFF\xFF", 4) + "   12.50" + peso_bytes},
-      1, ""));  // FoxPro writes no end mark
-  EXPECT_THAT(Rows(table), ElementsAre("Pe\xC3\xB1" "a|-2|12.50|-1.25"));
+  DbfTable table =
+      OpenBytes(DbaseBytes(0x30, 0x03, fields,
+                           {" Pe\xF1"
+                            "a " +
+                            std::string("\xFE\xFF\xFF\xFF", 4) + "   12.50" + peso_bytes},
+                           1, ""));  // FoxPro writes no end mark
+  EXPECT_THAT(Rows(table), ElementsAre("Pe\xC3\xB1"
+                                       "a|-2|12.50|-1.25"));
 }
 
 TEST_F(DbfReadTest, TextIsDecodedByTheLanguageDriver) {
@@ -139,31 +142,29 @@ TEST_F(DbfReadTest, TextIsDecodedByTheLanguageDriver) {
     std::string stored, text;
   };
   const Case cases[] = {
-      {0x00, "\x80\xF1", "€ñ"},        // no driver: Windows 1252
-      {0x57, "\x80\xF1", "€ñ"},
-      {0x59, "\xD1", "Ñ"},
-      {0x03, "\x9C", "œ"},
-      {0x99, "\x80", "€"},            // unknown driver: 1252
-      {0x14, "\xA4\xA5\xA0", "ñÑá"},  // 850, Spanish OEM
-      {0x18, "\xA4\x87\x9E", "ñç₧"},  // 437, Spanish OEM
-      {0x02, "\xD5", "ı"},            // 850
-      {0x64, "\xA5\xE6", "ąŠ"},       // 852
-      {0x87, "\xA5", "ą"},            // 852
-      {0x65, "\x80\xE0", "Ар"},       // 866
-      {0x66, "\x9B", "ø"},            // 865
-      {0x24, "\x84", "ã"},            // 860
-      {0x67, "\x8B", "Ð"},            // 861
-      {0x1C, "\x84", "Â"},            // 863
-      {0x6A, "\x80", "Α"},            // 737
-      {0x6B, "\x8D", "ı"},            // 857
-      {0x50, "\xA1", "ก"},            // 874
-      {0xC8, "\x8A\xB9", "Šą"},       // 1250
-      {0xC9, "\xC0\xFF", "Ая"},       // 1251
-      {0xCB, "\xC1", "Α"},            // 1253
-      {0xCA, "\xF0", "ğ"},            // 1254
-      {0x7D, "\xE0", "א"},            // 1255
-      {0x7E, "\xC7", "ا"},            // 1256
-      {0x04, "\x8E", "é"},            // Macintosh
+      {0x00, "\x80\xF1", "€ñ"},  // no driver: Windows 1252
+      {0x57, "\x80\xF1", "€ñ"},      {0x59, "\xD1", "Ñ"},
+      {0x03, "\x9C", "œ"},           {0x99, "\x80", "€"},  // unknown driver: 1252
+      {0x14, "\xA4\xA5\xA0", "ñÑá"},                       // 850, Spanish OEM
+      {0x18, "\xA4\x87\x9E", "ñç₧"},                       // 437, Spanish OEM
+      {0x02, "\xD5", "ı"},                                 // 850
+      {0x64, "\xA5\xE6", "ąŠ"},                            // 852
+      {0x87, "\xA5", "ą"},                                 // 852
+      {0x65, "\x80\xE0", "Ар"},                            // 866
+      {0x66, "\x9B", "ø"},                                 // 865
+      {0x24, "\x84", "ã"},                                 // 860
+      {0x67, "\x8B", "Ð"},                                 // 861
+      {0x1C, "\x84", "Â"},                                 // 863
+      {0x6A, "\x80", "Α"},                                 // 737
+      {0x6B, "\x8D", "ı"},                                 // 857
+      {0x50, "\xA1", "ก"},                                 // 874
+      {0xC8, "\x8A\xB9", "Šą"},                            // 1250
+      {0xC9, "\xC0\xFF", "Ая"},                            // 1251
+      {0xCB, "\xC1", "Α"},                                 // 1253
+      {0xCA, "\xF0", "ğ"},                                 // 1254
+      {0x7D, "\xE0", "א"},                                 // 1255
+      {0x7E, "\xC7", "ا"},                                 // 1256
+      {0x04, "\x8E", "é"},                                 // Macintosh
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "driver 0x" << std::hex << int(c.driver));
@@ -181,7 +182,7 @@ TEST_F(DbfReadTest, Level7DriverNamesGiveTheCodePage) {
   };
   const Case cases[] = {
       {"DBWINUS0", 0, "€"}, {"DBWINWE0", 0, "€"}, {"DB437US0", 0, "Ç"}, {"DB850ES1", 0, "Ç"},
-      {"db866ru0", 0, "А"}, {"DBHEBREW", 0, "€"}, {"ancyrr", 0, "Ђ"},  {"", 0x65, "А"},
+      {"db866ru0", 0, "А"}, {"DBHEBREW", 0, "€"}, {"ancyrr", 0, "Ђ"},   {"", 0x65, "А"},
       {"RARO", 0, "€"},     {"", 0, "€"},
   };
   for (const Case& c : cases) {
@@ -194,8 +195,8 @@ TEST_F(DbfReadTest, Level7DriverNamesGiveTheCodePage) {
 // Which fields hold numbers depends on the header kind: B is a memo block
 // in dBase and a double in Visual FoxPro, O exists only in level 7.
 TEST_F(DbfReadTest, HoldsNumberFollowsTheHeaderKind) {
-  const std::vector<FixtureField> fields = {{"C", 'C', 1}, {"N", 'N', 2}, {"F", 'F', 2},
-                                            {"I", 'I', 4}, {"L", 'L', 1}};
+  const std::vector<FixtureField> fields = {
+      {"C", 'C', 1}, {"N", 'N', 2}, {"F", 'F', 2}, {"I", 'I', 4}, {"L", 'L', 1}};
   struct Case {
     std::string name, bytes;
     std::vector<bool> holds;  // C N F I L, then the header kind's own field
@@ -203,15 +204,18 @@ TEST_F(DbfReadTest, HoldsNumberFollowsTheHeaderKind) {
   const std::string plain = std::string(" a 1 2", 6) + std::string(4, '\0') + "T";
   const Case cases[] = {
       {"dBase III, B memo",
-       DbaseBytes(0x83, 0x57, {fields[0], fields[1], fields[2], fields[3], fields[4], {"B", 'B', 10}},
+       DbaseBytes(0x83, 0x57,
+                  {fields[0], fields[1], fields[2], fields[3], fields[4], {"B", 'B', 10}},
                   {plain + "         1"}, 1),
        {false, true, true, true, false, false}},
       {"Visual FoxPro, B double",
-       DbaseBytes(0x30, 0x03, {fields[0], fields[1], fields[2], fields[3], fields[4], {"B", 'B', 8}},
+       DbaseBytes(0x30, 0x03,
+                  {fields[0], fields[1], fields[2], fields[3], fields[4], {"B", 'B', 8}},
                   {plain + std::string(8, '\0')}, 1, ""),
        {false, true, true, true, false, true}},
       {"level 7, O double",
-       Level7Bytes("DBWINUS0", 0, {fields[0], fields[1], fields[2], fields[3], fields[4], {"O", 'O', 8}},
+       Level7Bytes("DBWINUS0", 0,
+                   {fields[0], fields[1], fields[2], fields[3], fields[4], {"O", 'O', 8}},
                    {plain + std::string(8, '\0')}),
        {false, true, true, true, false, true}},
   };
@@ -219,7 +223,8 @@ TEST_F(DbfReadTest, HoldsNumberFollowsTheHeaderKind) {
     SCOPED_TRACE(c.name);
     DbfTable table = OpenBytes(c.bytes);
     std::vector<bool> holds;
-    for (size_t i = 0; i < table.fields().size(); ++i) holds.push_back(table.HoldsNumber(static_cast<int>(i)));
+    for (size_t i = 0; i < table.fields().size(); ++i)
+      holds.push_back(table.HoldsNumber(static_cast<int>(i)));
     EXPECT_EQ(holds, c.holds);
   }
 }
@@ -238,8 +243,8 @@ TEST_F(DbfReadTest, MultiByteCodePagesAreRefused) {
 }
 
 TEST_F(DbfReadTest, DeletedRowsAreNeverVisited) {
-  DbfTable table = OpenBytes(
-      DbaseBytes(0x03, 0x57, {{"C", 'C', 2}}, {"*x ", " a ", "*y ", " b ", "*z "}, 5));
+  DbfTable table =
+      OpenBytes(DbaseBytes(0x03, 0x57, {{"C", 'C', 2}}, {"*x ", " a ", "*y ", " b ", "*z "}, 5));
   EXPECT_THAT(Rows(table), ElementsAre("a", "b"));
   EXPECT_EQ(table.RowCount(), 2u);
   table.SetFilter("C= 'y'");
@@ -255,9 +260,9 @@ TEST_F(DbfReadTest, BytesAfterTheAnnouncedRecordsAreIgnored) {
   };
   const Case cases[] = {
       {3, "\x1A", {"a", "b", "c"}},
-      {3, "", {"a", "b", "c"}},            // no end mark
-      {3, " d", {"a", "b", "c"}},          // a half record at the end
-      {2, "\x1A", {"a", "b"}},             // a lower count is kept
+      {3, "", {"a", "b", "c"}},    // no end mark
+      {3, " d", {"a", "b", "c"}},  // a half record at the end
+      {2, "\x1A", {"a", "b"}},     // a lower count is kept
       {0, "\x1A", {}},
   };
   for (const Case& c : cases) {
@@ -316,11 +321,16 @@ TEST_F(DbfReadTest, DamagedTablesAreRefusedNamingWhatIsWrong) {
        "la fila 2 empieza por el byte 0x4C en lugar de un espacio o un asterisco; la tabla "
        "parece dañada"},
       {"NUL first byte", nul_flag, "la fila 1 empieza por el byte 0x00"},
-      {"dBase III I", width(0x03, 'I', 1), "el campo X es de tipo I y tiene anchura 1 en lugar de 4"},
-      {"dBase III +", width(0x03, '+', 8), "el campo X es de tipo + y tiene anchura 8 en lugar de 4"},
-      {"dBase III D", width(0x03, 'D', 6), "el campo X es de tipo D y tiene anchura 6 en lugar de 8"},
-      {"dBase III L", width(0x03, 'L', 2), "el campo X es de tipo L y tiene anchura 2 en lugar de 1"},
-      {"dBase III O", width(0x03, 'O', 4), "el campo X es de tipo O y tiene anchura 4 en lugar de 8"},
+      {"dBase III I", width(0x03, 'I', 1),
+       "el campo X es de tipo I y tiene anchura 1 en lugar de 4"},
+      {"dBase III +", width(0x03, '+', 8),
+       "el campo X es de tipo + y tiene anchura 8 en lugar de 4"},
+      {"dBase III D", width(0x03, 'D', 6),
+       "el campo X es de tipo D y tiene anchura 6 en lugar de 8"},
+      {"dBase III L", width(0x03, 'L', 2),
+       "el campo X es de tipo L y tiene anchura 2 en lugar de 1"},
+      {"dBase III O", width(0x03, 'O', 4),
+       "el campo X es de tipo O y tiene anchura 4 en lugar de 8"},
       {"level-7 @", width(4, '@', 4), "el campo X es de tipo @ y tiene anchura 4 en lugar de 8"},
       {"level-7 D", width(4, 'D', 10), "el campo X es de tipo D y tiene anchura 10 en lugar de 8"},
       {"level-7 L", width(4, 'L', 4), "el campo X es de tipo L y tiene anchura 4 en lugar de 1"},
@@ -330,7 +340,12 @@ TEST_F(DbfReadTest, DamagedTablesAreRefusedNamingWhatIsWrong) {
       {"FoxPro I", width(0x30, 'I', 2), "el campo X es de tipo I y tiene anchura 2 en lugar de 4"},
       {"blank field name", DbaseBytes(0x03, 0x57, {{"", 'C', 0}}, {" "}, 1),
        "el campo '' tiene anchura 0"},
-      {"control byte in a name", DbaseBytes(0x03, 0x57, {{"A\x01" "B", 'C', 0}}, {" "}, 1),
+      {"control byte in a name",
+       DbaseBytes(0x03, 0x57,
+                  {{"A\x01"
+                    "B",
+                    'C', 0}},
+                  {" "}, 1),
        "el campo A\\x01B tiene anchura 0"},
   };
   for (const Case& c : cases) {
@@ -352,18 +367,19 @@ TEST_F(DbfReadTest, DamagedTablesAreRefusedNamingWhatIsWrong) {
 }
 
 TEST_F(DbfReadTest, TolerantNumbersAndClearErrorsForOthers) {
-  DbfTable table = OpenBytes(DbaseBytes(
-      0x03, 0x57, {{"N", 'N', 6, 2}},
-      {"   1.50", "   1,50", " ******", std::string(" \0\0\0\0\0\0", 7), "  1.E+2", "   +3  ",
-       "    abc"}, 7));
+  DbfTable table =
+      OpenBytes(DbaseBytes(0x03, 0x57, {{"N", 'N', 6, 2}},
+                           {"   1.50", "   1,50", " ******", std::string(" \0\0\0\0\0\0", 7),
+                            "  1.E+2", "   +3  ", "    abc"},
+                           7));
   std::vector<double> values;
   for (int i = 0; i < 6; ++i, table.Next()) values.push_back(table.Float(0));
   EXPECT_THAT(values, ElementsAre(1.5, 1.5, 0, 0, 100, 3));
   EXPECT_EQ(table.Text(0), "abc");
   EXPECT_THAT([&] { table.Float(0); },
-              ::testing::ThrowsMessage<Error>(::testing::StrEq(
-                  "En el campo N (N 6,2) de la tabla T de la carpeta " + PathToUtf8(dir_) +
-                  ", fila 7, hay 'abc', que no es un número")));
+              ::testing::ThrowsMessage<Error>(
+                  ::testing::StrEq("En el campo N (N 6,2) de la tabla T de la carpeta " +
+                                   PathToUtf8(dir_) + ", fila 7, hay 'abc', que no es un número")));
   EXPECT_THROW(table.Integer(0), Error);
 }
 
@@ -385,11 +401,15 @@ TEST_F(DbfReadTest, DamagedFilesGiveErrorsNamingTheTable) {
   };
   const Case cases[] = {
       {"empty", "", "está incompleta (el archivo está vacío)"},
-      {"text", "hola, mundo", "no es una tabla dBase (su primer byte (0x68) no es el de ninguna versión"},
-      {"cut header", good.substr(0, 50), "está incompleta (la cabecera ocupa 97 bytes y el archivo tiene 50)"},
+      {"text", "hola, mundo",
+       "no es una tabla dBase (su primer byte (0x68) no es el de ninguna versión"},
+      {"cut header", good.substr(0, 50),
+       "está incompleta (la cabecera ocupa 97 bytes y el archivo tiene 50)"},
       {"cut first bytes", good.substr(0, 20), "está incompleta"},
       {"no terminator", no_terminator, "no es una tabla dBase (falta la marca de fin (0x0D)"},
-      {"record length", short_record, "no es una tabla dBase (la longitud de registro de la cabecera (5) no cuadra con la de sus campos (6))"},
+      {"record length", short_record,
+       "no es una tabla dBase (la longitud de registro de la cabecera (5) no cuadra con la de sus "
+       "campos (6))"},
       {"zero width", zero_width, "no es una tabla dBase (el campo C tiene anchura 0)"},
       {"header past end", huge_header, "está incompleta"},
       {"header too small", tiny_header, "no es una tabla dBase (la cabecera dice medir 20 bytes)"},
@@ -399,19 +419,21 @@ TEST_F(DbfReadTest, DamagedFilesGiveErrorsNamingTheTable) {
     SCOPED_TRACE(c.name);
     WriteBytes(dir_ / "T.DBF", c.bytes);
     DbfTable table(dir_, "T");
-    EXPECT_THAT([&] { table.Open(); },
-                ::testing::ThrowsMessage<Error>(::testing::AllOf(
-                    HasSubstr("No se puede abrir la tabla T de la carpeta " + PathToUtf8(dir_) + ": "),
-                    HasSubstr(c.message))));
+    EXPECT_THAT(
+        [&] { table.Open(); },
+        ::testing::ThrowsMessage<Error>(::testing::AllOf(
+            HasSubstr("No se puede abrir la tabla T de la carpeta " + PathToUtf8(dir_) + ": "),
+            HasSubstr(c.message))));
     EXPECT_FALSE(table.is_open());
   }
 }
 
 TEST_F(DbfReadTest, MemoAndUnknownFieldsOpenButCannotBeRead) {
-  DbfTable table = OpenBytes(DbaseBytes(0x83, 0x57, {{"C", 'C', 1}, {"NOTA", 'M', 10}, {"X", 'Q', 2}},
-                                        {" a        12xx"}, 1));
+  DbfTable table = OpenBytes(DbaseBytes(
+      0x83, 0x57, {{"C", 'C', 1}, {"NOTA", 'M', 10}, {"X", 'Q', 2}}, {" a        12xx"}, 1));
   EXPECT_EQ(table.Text(0), "a");
-  EXPECT_THAT([&] { table.Text(1); }, ::testing::ThrowsMessage<Error>(HasSubstr("es de tipo M (memo)")));
+  EXPECT_THAT([&] { table.Text(1); },
+              ::testing::ThrowsMessage<Error>(HasSubstr("es de tipo M (memo)")));
   EXPECT_THAT([&] { table.Text(2); }, ::testing::ThrowsMessage<Error>(HasSubstr("es de tipo 'Q'")));
 }
 
@@ -420,7 +442,8 @@ TEST_F(DbfReadTest, MemoAndUnknownFieldsOpenButCannotBeRead) {
 // in memory, whole tables fewer times through files (file writes are slow).
 TEST_F(DbfReadTest, RandomDamageGivesValuesOrErrors) {
   const std::string good = Level7Bytes(
-      "DBWINUS0", 0, {{"C", 'C', 3}, {"I", 'I', 4}, {"O", 'O', 8}, {"N", 'N', 4, 1}, {"L", 'L', 1}, {"D", '@', 8}},
+      "DBWINUS0", 0,
+      {{"C", 'C', 3}, {"I", 'I', 4}, {"O", 'O', 8}, {"N", 'N', 4, 1}, {"L", 'L', 1}, {"D", '@', 8}},
       {std::string(" abc\x80\0\0\x01\xBF\xF0\0\0\0\0\0\0 1.5T", 21) + std::string(8, '\x41'),
        std::string("*xyz", 4) + std::string(25, '\0')});
   std::mt19937 random(12345);
@@ -441,8 +464,8 @@ TEST_F(DbfReadTest, RandomDamageGivesValuesOrErrors) {
         ASSERT_LE(f.offset + f.layout.width, header->record_length);
       }
       if (RecordCountProblem(*header, bytes.size()).empty()) {
-        ASSERT_LE(header->header_length + uint64_t{header->record_count} *
-                                              static_cast<uint64_t>(header->record_length),
+        ASSERT_LE(header->header_length +
+                      uint64_t{header->record_count} * static_cast<uint64_t>(header->record_length),
                   bytes.size());
       }
     }

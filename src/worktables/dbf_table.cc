@@ -1,5 +1,4 @@
 #include "worktables/dbf_table.h"
-#include "base/utf8_path.h"
 
 #include <system_error>
 #include <utility>
@@ -9,6 +8,7 @@
 #include "base/error.h"
 #include "base/message_text.h"
 #include "base/text.h"
+#include "base/utf8_path.h"
 #include "worktables/table_path.h"
 #include "worktables/table_state.h"
 
@@ -23,10 +23,9 @@ std::string BlankRecord(const TableHeader& header) {
   std::string record(static_cast<size_t>(header.record_length), ' ');
   for (const StoredField& f : header.fields) {
     const char t = f.layout.type;
-    const bool binary = (header.flavor == Flavor::kLevel7 &&
-                         (t == 'I' || t == '+' || t == 'O' || t == '@')) ||
-                        (header.flavor == Flavor::kVisualFoxPro &&
-                         (t == 'I' || t == 'B' || t == 'Y' || t == 'T'));
+    const bool binary =
+        (header.flavor == Flavor::kLevel7 && (t == 'I' || t == '+' || t == 'O' || t == '@')) ||
+        (header.flavor == Flavor::kVisualFoxPro && (t == 'I' || t == 'B' || t == 'Y' || t == 'T'));
     if (binary) record.replace(f.offset, f.layout.width, f.layout.width, '\0');
   }
   return record;
@@ -236,7 +235,8 @@ int DbfTable::FieldIndex(std::string_view name) const {
 void DbfTable::Append() {
   Impl& t = *impl_;
   t.RequireOpen();
-  if (!t.handle.writable()) throw Error("No se pueden añadir filas a " + t.Label() + ": es de solo lectura");
+  if (!t.handle.writable())
+    throw Error("No se pueden añadir filas a " + t.Label() + ": es de solo lectura");
   if (t.row_count() >= 0xFFFFFFFFu) throw Error("No caben más filas en " + t.Label());
   t.PostPending();
   t.Reading([&] { t.appended += t.blank_record; });

@@ -39,17 +39,17 @@
 namespace pasahorario::dbf {
 
 struct FieldLayout {
-  std::string name;   // up to 10 ASCII characters
-  char type = 'C';    // C text, L logical, N numeric, F float (others: read only)
-  int width = 0;      // bytes in the record
+  std::string name;  // up to 10 ASCII characters
+  char type = 'C';   // C text, L logical, N numeric, F float (others: read only)
+  int width = 0;     // bytes in the record
   int decimals = 0;
 };
 
 // The layouts this program creates.
-FieldLayout TextField(std::string name, int width);    // C(width)
-FieldLayout LogicalField(std::string name);            // L(1)
-FieldLayout IntegerField(std::string name);            // N(11,0)
-FieldLayout FloatField(std::string name);              // N(20,4)
+FieldLayout TextField(std::string name, int width);  // C(width)
+FieldLayout LogicalField(std::string name);          // L(1)
+FieldLayout IntegerField(std::string name);          // N(11,0)
+FieldLayout FloatField(std::string name);            // N(20,4)
 
 // The .DBF path of table `name` in `dir` as it exists on disk (letter case
 // resolved), or as it would be created when there is none. Throws Error
@@ -106,9 +106,9 @@ class DbfTable {
   void Close();
   bool is_open() const;
 
-  std::string name() const;                        // "ASIGNOMT", for messages
+  std::string name() const;  // "ASIGNOMT", for messages
   const std::filesystem::path& path() const;
-  const std::vector<FieldLayout>& fields() const;    // empty while closed
+  const std::vector<FieldLayout>& fields() const;  // empty while closed
   // While open, when the header declares no code page: a Spanish sentence
   // saying which one the text is read in and why ("La tabla SOLUC no
   // declara su página de códigos; se lee como UTF-8, como dice el archivo

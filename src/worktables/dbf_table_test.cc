@@ -1,4 +1,3 @@
-#include "base/utf8_path.h"
 #include "worktables/dbf_table.h"
 
 #include <gmock/gmock.h>
@@ -10,6 +9,7 @@
 #include <functional>
 
 #include "base/error.h"
+#include "base/utf8_path.h"
 #include "worktables/dbf_test_util.h"
 #include "worktables/table_path.h"
 
@@ -69,29 +69,35 @@ TEST_F(DbfTableTest, WritesTheDbase3HeaderAndRecordByteForByte) {
     return d;
   };
   const std::string expected =
-      std::string{0x03, char(today.tm_year), char(today.tm_mon + 1), char(today.tm_mday)} +
-      U32(1) + U16(32 + 4 * 32 + 1) + U16(1 + 4 + 1 + 11 + 20) + std::string(17, '\0') + "\x57" +
+      std::string{0x03, char(today.tm_year), char(today.tm_mon + 1), char(today.tm_mday)} + U32(1) +
+      U16(32 + 4 * 32 + 1) + U16(1 + 4 + 1 + 11 + 20) + std::string(17, '\0') + "\x57" +
       std::string(2, '\0') + descriptor("COD", 'C', 4, 0) + descriptor("OK", 'L', 1, 0) +
       descriptor("DNI", 'N', 11, 0) + descriptor("HORAS", 'N', 20, 4) + "\x0D" +
-      " \xD1\xFA\x80 " "T" "        -42" "              2.5000" "\x1A";
+      " \xD1\xFA\x80 "
+      "T"
+      "        -42"
+      "              2.5000"
+      "\x1A";
   EXPECT_EQ(ReadBytes(dir_ / "T.DBF"), expected);
 }
 
 TEST_F(DbfTableTest, ValuesReadBackAsTheyWereSet) {
-  DbfTable table = MakeTable(
-      {TextField("NOMBRE", 6), LogicalField("SI"), IntegerField("NUM"), FloatField("HORAS"),
-       {"DIA", 'N', 2, 0}},
-      [](DbfTable& t) {
-        t.Append();
-        t.SetText(0, "€ñá");
-        t.SetLogical(1, false);
-        t.SetInteger(2, 2147483647);
-        t.SetFloat(3, -0.8333333);
-        t.SetText(4, "7");
-        t.Post();
-        t.Append();  // every field left blank
-        t.Post();
-      });
+  DbfTable table = MakeTable({TextField("NOMBRE", 6),
+                              LogicalField("SI"),
+                              IntegerField("NUM"),
+                              FloatField("HORAS"),
+                              {"DIA", 'N', 2, 0}},
+                             [](DbfTable& t) {
+                               t.Append();
+                               t.SetText(0, "€ñá");
+                               t.SetLogical(1, false);
+                               t.SetInteger(2, 2147483647);
+                               t.SetFloat(3, -0.8333333);
+                               t.SetText(4, "7");
+                               t.Post();
+                               t.Append();  // every field left blank
+                               t.Post();
+                             });
   table.Open();
   EXPECT_EQ(table.RowCount(), 2u);
   EXPECT_EQ(table.Text(0), "€ñá");
@@ -119,12 +125,14 @@ TEST_F(DbfTableTest, TextIsConvertedToCodePage1252AndCutToTheWidth) {
   };
   const Case cases[] = {
       {"abcdefgh", "abcde"},
-      {"ñandúes", "ñandú"},            // cut on whole characters
+      {"ñandúes", "ñandú"},  // cut on whole characters
       {"€uro€€", "€uro€"},
-      {"Āb ŝ", "?b ?"},                // not in code page 1252
-      {"n\xCC\x83" "o", "ño"},         // letter + combining tilde
-      {"\xFF\xFE", "??"},              // invalid UTF-8
-      {"  a ", "  a"},                 // leading blanks stay, trailing go
+      {"Āb ŝ", "?b ?"},  // not in code page 1252
+      {"n\xCC\x83"
+       "o",
+       "ño"},              // letter + combining tilde
+      {"\xFF\xFE", "??"},  // invalid UTF-8
+      {"  a ", "  a"},     // leading blanks stay, trailing go
   };
   DbfTable table = MakeTable({TextField("C", 5)}, [&](DbfTable& t) {
     for (const Case& c : cases) {
@@ -158,7 +166,8 @@ TEST_F(DbfTableTest, NumbersTooWideForTheirFieldAreRefused) {
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()),
               "El número 123456789012 no cabe en el campo DNI (N 11,0) de la tabla T de la "
-              "carpeta " + Dir());
+              "carpeta " +
+                  Dir());
   }
   EXPECT_THROW(table.SetText(0, "abc"), Error);
   table.SetText(0, " 12 ");
@@ -180,8 +189,9 @@ TEST_F(DbfTableTest, IntegerOfTextKeepsTheConversionErrorAndNamesTheRow) {
     table.Integer(0);
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()), "'x' is not a valid integer value\nTabla T, campo DIA, fila 2 (carpeta " +
-                                         Dir() + ")");
+    EXPECT_EQ(
+        std::string(e.what()),
+        "'x' is not a valid integer value\nTabla T, campo DIA, fila 2 (carpeta " + Dir() + ")");
   }
   table.Next();
   EXPECT_THAT([&] { table.Integer(0); },
@@ -291,19 +301,20 @@ TEST_F(DbfTableTest, BadFieldListsAreRefusedBeforeAnythingIsWritten) {
   };
   for (const auto& fields : lists) {
     DbfTable table(dir_, "T");
-    EXPECT_THAT([&] { table.Create(fields); },
-                ::testing::ThrowsMessage<Error>(HasSubstr("No se puede crear la tabla T de la carpeta")));
+    EXPECT_THAT(
+        [&] { table.Create(fields); },
+        ::testing::ThrowsMessage<Error>(HasSubstr("No se puede crear la tabla T de la carpeta")));
   }
   EXPECT_EQ(ReadBytes(dir_ / "T.DBF"), old_bytes);
 }
 
 TEST_F(DbfTableTest, MissingTablesDirectoriesAndFieldsAreNamed) {
   DbfTable missing(dir_, "SOLUC");
-  EXPECT_THAT([&] { missing.Open(); },
-              ::testing::ThrowsMessage<Error>(::testing::StrEq("No existe la tabla SOLUC en la carpeta " + Dir())));
+  EXPECT_THAT([&] { missing.Open(); }, ::testing::ThrowsMessage<Error>(::testing::StrEq(
+                                           "No existe la tabla SOLUC en la carpeta " + Dir())));
   DbfTable no_dir(dir_ / "nada", "SOLUC");
-  EXPECT_THAT([&] { no_dir.Open(); },
-              ::testing::ThrowsMessage<Error>(HasSubstr("No existe la carpeta " + PathToUtf8(dir_ / "nada"))));
+  EXPECT_THAT([&] { no_dir.Open(); }, ::testing::ThrowsMessage<Error>(HasSubstr(
+                                          "No existe la carpeta " + PathToUtf8(dir_ / "nada"))));
   DbfTable no_dir_create(dir_ / "nada", "SOLUC");
   EXPECT_THAT([&] { no_dir_create.Create({TextField("A", 1)}); },
               ::testing::ThrowsMessage<Error>(HasSubstr("No se pudo crear la tabla SOLUC")));
@@ -311,7 +322,8 @@ TEST_F(DbfTableTest, MissingTablesDirectoriesAndFieldsAreNamed) {
   DbfTable table = MakeTable({TextField("PROF", 3)});
   table.Open();
   EXPECT_THAT([&] { table.FieldIndex("DIA"); },
-              ::testing::ThrowsMessage<Error>(::testing::StrEq("No existe el campo DIA en la tabla T de la carpeta " + Dir())));
+              ::testing::ThrowsMessage<Error>(
+                  ::testing::StrEq("No existe el campo DIA en la tabla T de la carpeta " + Dir())));
   EXPECT_EQ(table.FieldIndex("prof"), 0);
   EXPECT_THROW(table.Text(0), Error);  // an empty table has no current row
   EXPECT_THROW(table.Text(5), Error);
@@ -323,9 +335,9 @@ TEST_F(DbfTableTest, AnExclusiveOpeningKeepsOtherOpeningsOut) {
   DbfTable first(dir_, "T");
   first.Open(Access::kExclusive);
   DbfTable second(dir_, "T");
-  EXPECT_THAT([&] { second.Open(); },
-              ::testing::ThrowsMessage<Error>(::testing::StrEq("No se puede abrir la tabla T de la carpeta " + Dir() +
-                                                 ": está abierta en otro programa")));
+  EXPECT_THAT([&] { second.Open(); }, ::testing::ThrowsMessage<Error>(::testing::StrEq(
+                                          "No se puede abrir la tabla T de la carpeta " + Dir() +
+                                          ": está abierta en otro programa")));
   DbfTable replacement(dir_, "T");
   EXPECT_THAT([&] { replacement.Create({TextField("D", 1)}); },
               ::testing::ThrowsMessage<Error>(HasSubstr("está abierta en otro programa")));
@@ -365,8 +377,9 @@ TEST_F(DbfTableTest, TwoNamesDifferingOnlyInLetterCaseStopBeforeAnythingIsWritte
   WriteBytes(xtemp / "SOLUC.DBF", "uno");
   WriteBytes(xtemp / "soluc.dbf", "dos");
   if (ReadBytes(xtemp / "SOLUC.DBF") == "dos") GTEST_SKIP() << "letter case is not told apart here";
-  const std::string both = "hay dos archivos cuyos nombres solo se distinguen por las "
-                           "mayúsculas: SOLUC.DBF y soluc.dbf";
+  const std::string both =
+      "hay dos archivos cuyos nombres solo se distinguen por las "
+      "mayúsculas: SOLUC.DBF y soluc.dbf";
   const std::function<void()> ways_in[] = {
       [&] { DbfTable(xtemp, "SOLUC").Open(); },
       [&] { DbfTable(xtemp, "soluc.dbf").Create({TextField("PROF", 3)}); },
@@ -374,16 +387,18 @@ TEST_F(DbfTableTest, TwoNamesDifferingOnlyInLetterCaseStopBeforeAnythingIsWritte
       [&] { TablePath(xtemp, "SOLUC"); },
   };
   for (const auto& way_in : ways_in) {
-    EXPECT_THAT(way_in, ::testing::ThrowsMessage<Error>(::testing::AllOf(
-                            HasSubstr("En la carpeta " + PathToUtf8(xtemp) + " "), HasSubstr(both))));
+    EXPECT_THAT(way_in,
+                ::testing::ThrowsMessage<Error>(::testing::AllOf(
+                    HasSubstr("En la carpeta " + PathToUtf8(xtemp) + " "), HasSubstr(both))));
   }
   EXPECT_EQ(ReadBytes(xtemp / "SOLUC.DBF"), "uno");
   EXPECT_EQ(ReadBytes(xtemp / "soluc.dbf"), "dos");
 
   fs::create_directories(dir_ / "xtemp");
-  EXPECT_THAT([&] { TablePath(dir_ / "Xtemp", "T"); },
-              ::testing::ThrowsMessage<Error>(HasSubstr("hay dos carpetas cuyos nombres solo se "
-                                                        "distinguen por las mayúsculas: XTEMP y xtemp")));
+  EXPECT_THAT(
+      [&] { TablePath(dir_ / "Xtemp", "T"); },
+      ::testing::ThrowsMessage<Error>(HasSubstr("hay dos carpetas cuyos nombres solo se "
+                                                "distinguen por las mayúsculas: XTEMP y xtemp")));
 }
 
 TEST_F(DbfTableTest, AppendingAndReadingManyRowsIsQuick) {

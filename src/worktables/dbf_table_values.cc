@@ -25,7 +25,6 @@ bool DbfTable::Impl::IsLevel7Double(int field) const {
   return flavor == Flavor::kLevel7 && specs[field].type == 'O';
 }
 
-
 // The number in the current row's `field`, when it holds a numeric type:
 // nothing for a blank; Error naming the row for text that is no number.
 std::optional<double> DbfTable::Impl::StoredNumberOf(int field) const {
@@ -50,7 +49,8 @@ std::optional<double> DbfTable::Impl::StoredNumberOf(int field) const {
   if (t.IsLevel7Double(field)) return DecodeLevel7Double(bytes.data());
   if (t.flavor == Flavor::kVisualFoxPro || t.flavor == Flavor::kDbase) {
     if (type == 'I') return DecodeLittleEndianLong(bytes.data());
-    if (t.flavor == Flavor::kVisualFoxPro && type == 'B') return DecodeLittleEndianDouble(bytes.data());
+    if (t.flavor == Flavor::kVisualFoxPro && type == 'B')
+      return DecodeLittleEndianDouble(bytes.data());
     if (t.flavor == Flavor::kVisualFoxPro && type == 'Y') return DecodeCurrency(bytes.data());
   }
   throw Error("No se puede leer como número " + t.FieldLabel(field));
@@ -94,7 +94,6 @@ void DbfTable::Impl::StoreNumber(int field, double number, const std::string& te
   }
 }
 
-
 std::string DbfTable::Text(int field) const {
   const Impl& t = *impl_;
   t.RequireRow(field);
@@ -121,8 +120,8 @@ int32_t DbfTable::Impl::IntegerAt(int field) const {
   if (!value) return 0;
   const double whole = std::round(*value);
   if (!(whole >= INT32_MIN && whole <= INT32_MAX)) {
-    throw Error("En " + t.FieldLabel(field) + ", fila " + std::to_string(t.current + 1) +
-                ", hay " + NumberText(*value) + ", que no cabe en un número entero");
+    throw Error("En " + t.FieldLabel(field) + ", fila " + std::to_string(t.current + 1) + ", hay " +
+                NumberText(*value) + ", que no cabe en un número entero");
   }
   return static_cast<int32_t>(whole);
 }
@@ -136,7 +135,8 @@ double DbfTable::Float(int field) const {
 double DbfTable::Impl::FloatAt(int field) const {
   const Impl& t = *this;
   if (t.HoldsNumber(field)) return t.StoredNumberOf(field).value_or(0);
-  if (t.specs[field].type != 'C') throw Error("No se puede leer como número " + t.FieldLabel(field));
+  if (t.specs[field].type != 'C')
+    throw Error("No se puede leer como número " + t.FieldLabel(field));
   const std::string text = t.TextAt(t.current, field);
   const StoredNumber number = ParseNumberText(text);
   if (number.status == StoredNumber::kInvalid) {
@@ -178,7 +178,8 @@ void DbfTable::SetText(int field, std::string_view utf8) {
   }
   if (f.type == 'D') {
     const std::string_view date = TrimmedText(utf8);
-    const bool digits = date.size() == 8 && date.find_first_not_of("0123456789") == std::string_view::npos;
+    const bool digits =
+        date.size() == 8 && date.find_first_not_of("0123456789") == std::string_view::npos;
     if (!date.empty() && !digits) refuse("no es una fecha AAAAMMDD");
     // Every date field read is 8 bytes wide (the header is refused otherwise).
     std::memset(out, ' ', static_cast<size_t>(f.width));

@@ -38,13 +38,15 @@ struct FixtureField {
 // A dBase III/IV (or, with `version` 0x30, Visual FoxPro) table: 32-byte
 // header, 32-byte descriptors, 0x0D, the backlink area for FoxPro, the
 // records as given (each starting with its delete flag), then `tail`.
-inline std::string DbaseBytes(uint8_t version, uint8_t driver, const std::vector<FixtureField>& fields,
+inline std::string DbaseBytes(uint8_t version, uint8_t driver,
+                              const std::vector<FixtureField>& fields,
                               const std::vector<std::string>& records, uint32_t count,
                               const std::string& tail = "\x1A") {
   const bool fox = version == 0x30 || version == 0x31 || version == 0x32;
   int record_length = 1;
   for (const FixtureField& f : fields) record_length += f.width;
-  const unsigned header_length = 32 + 32 * static_cast<unsigned>(fields.size()) + 1 + (fox ? 263 : 0);
+  const unsigned header_length =
+      32 + 32 * static_cast<unsigned>(fields.size()) + 1 + (fox ? 263 : 0);
   std::string out;
   out += char(version);
   out += "\x7E\x05\x11";  // 2026-05-17
@@ -75,8 +77,8 @@ inline std::string Level7Bytes(const std::string& driver_name, uint8_t driver_by
                                const std::string& extra_header = "") {
   int record_length = 1;
   for (const FixtureField& f : fields) record_length += f.width;
-  const unsigned header_length =
-      68 + 48 * static_cast<unsigned>(fields.size()) + 1 + static_cast<unsigned>(extra_header.size());
+  const unsigned header_length = 68 + 48 * static_cast<unsigned>(fields.size()) + 1 +
+                                 static_cast<unsigned>(extra_header.size());
   std::string out;
   out += '\x04';
   out += "\x7E\x05\x11";

@@ -1,5 +1,3 @@
-#include "worktables/file_lock.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -9,6 +7,7 @@
 #include <system_error>
 
 #include "base/system_error.h"
+#include "worktables/file_lock.h"
 
 namespace pasahorario::dbf {
 namespace {
@@ -84,8 +83,8 @@ bool LockedFile::ReadAt(uint64_t offset, size_t count, std::string* bytes) {
   bytes->resize(count);
   size_t done = 0;
   while (done < count) {
-    const ssize_t n = ::pread(fd_, bytes->data() + done, count - done,
-                              static_cast<off_t>(offset + done));
+    const ssize_t n =
+        ::pread(fd_, bytes->data() + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) break;
@@ -98,8 +97,8 @@ bool LockedFile::ReadAt(uint64_t offset, size_t count, std::string* bytes) {
 bool LockedFile::WriteAt(uint64_t offset, std::string_view bytes, std::string* reason) {
   size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
-                               static_cast<off_t>(offset + done));
+    const ssize_t n =
+        ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       *reason = ErrnoText(n < 0 ? errno : EIO);

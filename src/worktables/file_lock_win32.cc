@@ -1,5 +1,3 @@
-#include "worktables/file_lock.h"
-
 #include <fcntl.h>
 #include <io.h>
 #include <share.h>
@@ -12,6 +10,7 @@
 #include <system_error>
 
 #include "base/system_error.h"
+#include "worktables/file_lock.h"
 
 namespace pasahorario::dbf {
 namespace {

@@ -1,13 +1,13 @@
 #include "worktables/table_path.h"
-#include "base/utf8_path.h"
 
 #include <algorithm>
-#include <vector>
 #include <system_error>
+#include <vector>
 
 #include "base/error.h"
 #include "base/message_text.h"
 #include "base/text.h"
+#include "base/utf8_path.h"
 #include "worktables/dbf_table.h"
 
 namespace pasahorario::dbf {
@@ -34,9 +34,9 @@ fs::path FindIgnoringCase(const fs::path& dir, const fs::path& name) {
     if (!found.empty()) {
       const bool folders = fs::is_directory(where / found, ec);
       const auto [first, second] = std::minmax(found, candidate);
-      throw Error(std::string("En la carpeta ") +
-                  EscapedForMessage(PathToUtf8(where)) + " hay dos " +
-                  (folders ? "carpetas" : "archivos") + " cuyos nombres solo se distinguen por " +
+      throw Error(std::string("En la carpeta ") + EscapedForMessage(PathToUtf8(where)) +
+                  " hay dos " + (folders ? "carpetas" : "archivos") +
+                  " cuyos nombres solo se distinguen por " +
                   "las mayúsculas: " + EscapedForMessage(PathToUtf8(first)) + " y " +
                   EscapedForMessage(PathToUtf8(second)) + ". No se sabe cuál usar; deje " +
                   (folders ? "una sola" : "uno solo") + " y vuelva a intentarlo");

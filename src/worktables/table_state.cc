@@ -1,5 +1,4 @@
 #include "worktables/table_state.h"
-#include "base/utf8_path.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,6 +7,7 @@
 #include "base/message_text.h"
 #include "base/text.h"
 #include "base/unicode.h"
+#include "base/utf8_path.h"
 #include "worktables/field_value.h"
 #include "worktables/table_path.h"
 #include "worktables/text_encoding.h"
@@ -66,24 +66,26 @@ std::string DbfTable::Impl::RowContext(int field) const {
 
 std::string_view DbfTable::Impl::Record(size_t row) const {
   const auto length = static_cast<size_t>(record_length);
-  if (row >= stored_rows) return std::string_view(appended).substr((row - stored_rows) * length, length);
+  if (row >= stored_rows)
+    return std::string_view(appended).substr((row - stored_rows) * length, length);
   if (row < window_first || row >= window_first + window_rows) {
     const size_t rows = std::min(stored_rows - row, std::max<size_t>(1, kWindowBytes / length));
     const uint64_t at = static_cast<uint64_t>(header_length) + uint64_t{row} * length;
     window_rows = 0;
     // The file was held from the start, so it still holds every row the
     // header announced unless the system failed.
-    if (!handle.ReadAt(at, rows * length, &window) ||
-        window.size() != rows * length) {
+    if (!handle.ReadAt(at, rows * length, &window) || window.size() != rows * length) {
       throw Error("No se pudo leer la fila " + std::to_string(row + 1) + " de " + Label());
     }
     window_first = row;
     window_rows = rows;
   }
-  const std::string_view record = std::string_view(window).substr((row - window_first) * length, length);
+  const std::string_view record =
+      std::string_view(window).substr((row - window_first) * length, length);
   if (record[0] != ' ' && record[0] != '*') {
     char byte[8];
-    std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned>(static_cast<unsigned char>(record[0])));
+    std::snprintf(byte, sizeof byte, "0x%02X",
+                  static_cast<unsigned>(static_cast<unsigned char>(record[0])));
     throw Error("No se puede leer " + Label() + ": la fila " + std::to_string(row + 1) +
                 " empieza por el byte " + byte +
                 " en lugar de un espacio o un asterisco; la tabla parece dañada");
@@ -120,7 +122,8 @@ std::string DbfTable::Impl::FittedText(std::string bytes, int width) const {
 }
 
 void DbfTable::Impl::AssumeCodePage() {
-  const std::string table = "La tabla " + NameForMessage(base_name) + " no declara su página de códigos";
+  const std::string table =
+      "La tabla " + NameForMessage(base_name) + " no declara su página de códigos";
   const fs::path dir = file.parent_path();
   const fs::path cpg = FindIgnoringCase(dir, PathFromUtf8(base_name + ".cpg"));
   if (!cpg.empty()) {
@@ -129,15 +132,16 @@ void DbfTable::Impl::AssumeCodePage() {
     const std::optional<int> number = CodePageOfCpgText(text);
     if (number && IsMultiByteCodePage(*number)) {
       throw Error("No se puede abrir " + Label() + ": el archivo " +
-                  EscapedForMessage(PathToUtf8(cpg)) + " dice que su texto está en la página de códigos " +
-                  std::to_string(*number) + ", de varios bytes por carácter, que este programa no lee");
+                  EscapedForMessage(PathToUtf8(cpg)) +
+                  " dice que su texto está en la página de códigos " + std::to_string(*number) +
+                  ", de varios bytes por carácter, que este programa no lee");
     }
     if (number) {
       page = *number == kUtf8CodePage ? nullptr : CodePage::Find(*number);
-      code_page_assumption = table + "; se lee " +
-                             (page == nullptr ? std::string("como UTF-8") : "en " + CodePageName(*number)) +
-                             ", como dice el archivo " + EscapedForMessage(PathToUtf8(cpg)) + " (\"" +
-                             shown + "\").";
+      code_page_assumption =
+          table + "; se lee " +
+          (page == nullptr ? std::string("como UTF-8") : "en " + CodePageName(*number)) +
+          ", como dice el archivo " + EscapedForMessage(PathToUtf8(cpg)) + " (\"" + shown + "\").";
       return;
     }
     code_page_assumption = table + " y el archivo " + EscapedForMessage(PathToUtf8(cpg)) +
@@ -155,12 +159,15 @@ void DbfTable::Impl::AssumeCodePage() {
   }
   if (evidence.valid() && evidence.multi_byte()) {
     page = nullptr;
-    *code_page_assumption += "; se lee como UTF-8, porque todo su texto es UTF-8 válido y tiene caracteres de varios bytes.";
+    *code_page_assumption +=
+        "; se lee como UTF-8, porque todo su texto es UTF-8 válido y tiene caracteres de varios "
+        "bytes.";
   } else {
     page = &CodePage::Windows1252();
     *code_page_assumption += evidence.beyond_ascii()
-        ? "; se lee en Windows-1252, porque su texto no es UTF-8."
-        : "; se lee en Windows-1252 (su texto solo tiene caracteres ASCII, que se leen igual en cualquiera).";
+                                 ? "; se lee en Windows-1252, porque su texto no es UTF-8."
+                                 : "; se lee en Windows-1252 (su texto solo tiene caracteres "
+                                   "ASCII, que se leen igual en cualquiera).";
   }
 }
 
@@ -210,7 +217,8 @@ std::string DbfTable::Impl::TextAt(size_t row, int field) const {
   switch (f.type) {
     case 'C':
       return Decode(WithoutFill(bytes));
-    case 'N': case 'F': {
+    case 'N':
+    case 'F': {
       if (ParseNumberText(bytes).status == StoredNumber::kBlank) return "";
       return Decode(TrimmedText(bytes));
     }
@@ -222,7 +230,8 @@ std::string DbfTable::Impl::TextAt(size_t row, int field) const {
       const std::optional<bool> value = ParseLogical(bytes[0]);
       return !value ? "" : *value ? "T" : "F";
     }
-    case 'I': case '+':
+    case 'I':
+    case '+':
       if (flavor == Flavor::kLevel7) {
         const std::optional<int32_t> value = DecodeLevel7Long(bytes.data());
         return value ? std::to_string(*value) : "";
@@ -238,7 +247,8 @@ std::string DbfTable::Impl::TextAt(size_t row, int field) const {
       if (flavor != Flavor::kLevel7) break;
       return DecodeLevel7Timestamp(bytes.data()).value_or("");
     case 'B':
-      if (flavor == Flavor::kVisualFoxPro) return NumberText(DecodeLittleEndianDouble(bytes.data()));
+      if (flavor == Flavor::kVisualFoxPro)
+        return NumberText(DecodeLittleEndianDouble(bytes.data()));
       throw unreadable("B (memo binario)");
     case 'Y':
       if (flavor == Flavor::kVisualFoxPro) return NumberText(DecodeCurrency(bytes.data()));

@@ -21,13 +21,13 @@ namespace pasahorario::dbf {
 
 struct DbfTable::Impl {
   // Binding.
-  std::filesystem::path dir;   // as given; the file is found in it on each Open/Create
-  std::string base_name;       // "ASIGNOMT"
-  bool by_name = false;        // false: bound to exactly `file`
+  std::filesystem::path dir;  // as given; the file is found in it on each Open/Create
+  std::string base_name;      // "ASIGNOMT"
+  bool by_name = false;       // false: bound to exactly `file`
   std::filesystem::path file;
 
   // Open state.
-  mutable LockedFile handle;   // read from const accessors through the window
+  mutable LockedFile handle;  // read from const accessors through the window
   bool open = false;
   Flavor flavor = Flavor::kDbase;
   const CodePage* page = nullptr;  // nullptr: the text is UTF-8
@@ -35,24 +35,24 @@ struct DbfTable::Impl {
   int header_length = 0;
   int record_length = 0;
   std::vector<FieldLayout> specs;
-  std::vector<int> offsets;     // of each field in the record
-  std::string blank_record;     // what Append adds
-  size_t stored_rows = 0;       // rows the header announces, all in the file
+  std::vector<int> offsets;  // of each field in the record
+  std::string blank_record;  // what Append adds
+  size_t stored_rows = 0;    // rows the header announces, all in the file
   // Stored rows [window_first, window_first + window_rows), read on demand.
   mutable std::string window;
   mutable size_t window_first = 0;
   mutable size_t window_rows = 0;
-  std::string appended;         // rows added since Open, raw, not yet in the file
+  std::string appended;  // rows added since Open, raw, not yet in the file
   mutable std::optional<size_t> live_stored_rows;  // counted on first need
-  size_t live_appended_rows = 0;  // posted ones
-  bool pending = false;         // the last row was appended and not posted
-  size_t current = 0;           // row index; row_count() at the end
+  size_t live_appended_rows = 0;                   // posted ones
+  bool pending = false;                            // the last row was appended and not posted
+  size_t current = 0;                              // row index; row_count() at the end
 
   // Filter.
   std::optional<EqualityFilter> filter;
-  std::string filter_text;      // as given, for messages
+  std::string filter_text;  // as given, for messages
   bool filtered = false;
-  bool filter_ready = false;    // the fields below match `filter` and the open table
+  bool filter_ready = false;  // the fields below match `filter` and the open table
   int filter_field = -1;
   bool filter_raw_usable = false;  // compare stored bytes with filter_raw
   std::string filter_raw;

@@ -42,8 +42,10 @@ std::optional<int> CodePageOfCpgText(std::string_view text) {
   // all become "OEM850" or "CP850".
   std::string name;
   for (const char c : text) {
-    if (c >= 'a' && c <= 'z') name += static_cast<char>(c - 'a' + 'A');
-    else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) name += c;
+    if (c >= 'a' && c <= 'z')
+      name += static_cast<char>(c - 'a' + 'A');
+    else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+      name += c;
   }
   if (name == "UTF8" || name == "65001") return kUtf8CodePage;
   if (name == "ISO88591" || name == "88591" || name == "LATIN1") return 1252;

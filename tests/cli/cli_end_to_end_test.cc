@@ -80,8 +80,9 @@ class CliTest : public ::testing::Test {
   // `stdout_to` (relative to `root_`); what it printed is kept in consola/.
   Result Run(const std::vector<std::string>& arguments,
              const std::string& stdout_to = "consola/out.txt") const {
-    std::string command = "cd " + Quoted(root_.string()) + " && TMPDIR=" +
-                          Quoted((root_ / "tmp").string()) + " " + Quoted(PASAHORARIO_CLI);
+    std::string command = "cd " + Quoted(root_.string()) +
+                          " && TMPDIR=" + Quoted((root_ / "tmp").string()) + " " +
+                          Quoted(PASAHORARIO_CLI);
     for (const std::string& a : arguments) command += " " + Quoted(a);
     command += " </dev/null >" + Quoted(stdout_to) + " 2>consola/err.txt";
     const int raw = std::system(command.c_str());
@@ -127,10 +128,10 @@ TEST_F(CliTest, CompletedExportPrintsWhatItWroteAndExitsZero) {
   const Result r = Export("centro");  // ".xml" is added
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_THAT(r.err, IsEmpty());
-  EXPECT_THAT(r.out, AllOf(StartsWith(kNoTerminal + "Proceso finalizado\nTablas escritas en " +
-                                      xtemp().string()),
-                           HasSubstr("  ASIGNOMT        30 filas\n"),
-                           HasSubstr("  DIASHORAST      30 filas\n")));
+  EXPECT_THAT(
+      r.out,
+      AllOf(StartsWith(kNoTerminal + "Proceso finalizado\nTablas escritas en " + xtemp().string()),
+            HasSubstr("  ASIGNOMT        30 filas\n"), HasSubstr("  DIASHORAST      30 filas\n")));
   EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Hora de Inicio"))) << "no terminal: no question";
   EXPECT_EQ(FirstStart(), "08:00");
   EXPECT_EQ(Tables().size(), 6u);
@@ -219,8 +220,8 @@ TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
     }
     EXPECT_EQ(Tables(), before);
   }
-  EXPECT_EQ(Read(root_ / "centro.xml"), Read(fs::path(PASAHORARIO_SOURCE_DIR) / "examples" /
-                                             "delphos-exportacion.xml"));
+  EXPECT_EQ(Read(root_ / "centro.xml"),
+            Read(fs::path(PASAHORARIO_SOURCE_DIR) / "examples" / "delphos-exportacion.xml"));
 }
 
 TEST_F(CliTest, ImportAfterExportPrintsTheResultAndEveryUnmatchedValue) {
@@ -289,10 +290,9 @@ TEST_F(CliTest, ComprobarWritesNothingAndTellsWhatItFoundInItsExitStatus) {
                             (root_ / "consola" / "informe.txt").string()});
   EXPECT_EQ(found.status, 4) << found.err;
   EXPECT_THAT(found.err, IsEmpty());
-  EXPECT_THAT(found.out,
-              AllOf(HasSubstr("Importación comprobada; no se ha escrito el resultado.\n"
-                              "Profesores: 20\nActividades: "),
-                    HasSubstr("AULA sin fila en AULAT: 'LAB2' (1 actividad)\n")));
+  EXPECT_THAT(found.out, AllOf(HasSubstr("Importación comprobada; no se ha escrito el resultado.\n"
+                                         "Profesores: 20\nActividades: "),
+                               HasSubstr("AULA sin fila en AULAT: 'LAB2' (1 actividad)\n")));
   EXPECT_THAT(Read(root_ / "consola" / "informe.txt"),
               AllOf(StartsWith("Pasahorario: informe de comprobar\nArchivo: " +
                                (root_ / "centro.xml").string() + "\nCarpeta de intercambio: " +
@@ -302,8 +302,7 @@ TEST_F(CliTest, ComprobarWritesNothingAndTellsWhatItFoundInItsExitStatus) {
   // The export would fail; the import is still checked.
   const Result failing = Run({"comprobar", "tramo-malo.xml", "--xtemp", xtemp().string()});
   EXPECT_EQ(failing.status, 1);
-  EXPECT_THAT(failing.err,
-              StartsWith("La exportación fallaría: 'X' is not a valid integer value"));
+  EXPECT_THAT(failing.err, StartsWith("La exportación fallaría: 'X' is not a valid integer value"));
   EXPECT_THAT(failing.out, HasSubstr("Importación comprobada"));
 
   EXPECT_EQ(Tables(), with_solution);
@@ -315,24 +314,24 @@ TEST_F(CliTest, ReportFileHoldsTheCommandsFindings) {
   const fs::path informe = root_ / "consola" / "informe.txt";
   const Result exported = Export("centro.xml", {"--informe", informe.string()});
   ASSERT_EQ(exported.status, 0) << exported.err;
-  const std::string header = "Pasahorario: informe de exportar\nArchivo: " +
-                             (root_ / "centro.xml").string() + "\nCarpeta de intercambio: " +
-                             xtemp().string() + "\n\nExportación:\n";
+  const std::string header =
+      "Pasahorario: informe de exportar\nArchivo: " + (root_ / "centro.xml").string() +
+      "\nCarpeta de intercambio: " + xtemp().string() + "\n\nExportación:\n";
   EXPECT_THAT(Read(informe), StartsWith(header));
   // The findings are those the console printed last.
   const std::string findings = Read(informe).substr(header.size());
   EXPECT_THAT(exported.out, EndsWith("\n" + findings));
 
   GenerateSolution();
-  ASSERT_EQ(Run({"importar", "centro.xml", "--xtemp", xtemp().string(), "--informe",
-                 informe.string()})
-                .status,
-            0);
+  ASSERT_EQ(
+      Run({"importar", "centro.xml", "--xtemp", xtemp().string(), "--informe", informe.string()})
+          .status,
+      0);
   EXPECT_THAT(Read(informe), HasSubstr("informe de importar\n"));
 
   // The command completed, but the report the user asked for is missing.
-  const Result unwritable = Run({"importar", "centro.xml", "--xtemp", xtemp().string(),
-                                 "--informe", (root_ / "no-hay" / "informe.txt").string()});
+  const Result unwritable = Run({"importar", "centro.xml", "--xtemp", xtemp().string(), "--informe",
+                                 (root_ / "no-hay" / "informe.txt").string()});
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_THAT(unwritable.err, HasSubstr("No se pudo escribir el archivo " +
                                         (root_ / "no-hay" / "informe.txt").string()));

@@ -94,7 +94,8 @@ TEST(ExportLockTest, ATableOrIndexHeldByAnotherProcessStopsTheExportAndNothingCh
     SCOPED_TRACE(c.file);
     const TempDir temp("bloqueo");
     const fs::path dir = temp.path();
-    for (const char* name : {"ASIGNOMT.DBF", "proft.dbf", "AULAT.DBF", "ASIGT.DBF", "ASIGNOMT.MDX"}) {
+    for (const char* name :
+         {"ASIGNOMT.DBF", "proft.dbf", "AULAT.DBF", "ASIGT.DBF", "ASIGNOMT.MDX"}) {
       WriteBytes(dir / name, std::string("viejo ") + name);
     }
     const auto before = Snapshot(dir);
@@ -109,8 +110,7 @@ TEST(ExportLockTest, ATableOrIndexHeldByAnotherProcessStopsTheExportAndNothingCh
         ADD_FAILURE() << "no error";
       } catch (const Error& e) {
         EXPECT_THAT(e.what(), HasSubstr(std::string("La tabla ") + c.file));
-        EXPECT_THAT(e.what(),
-                    HasSubstr("está abierta en otro programa, probablemente Tablerix"));
+        EXPECT_THAT(e.what(), HasSubstr("está abierta en otro programa, probablemente Tablerix"));
       }
     }
     EXPECT_FALSE(asked);
@@ -120,7 +120,8 @@ TEST(ExportLockTest, ATableOrIndexHeldByAnotherProcessStopsTheExportAndNothingCh
 
 TEST(ExportLockTest, TheExclusiveOpenSeesRecordLocks) {
   const TempDir temp("bloqueo");
-  pasahorario::dbf::DbfTable(temp.path(), "SOLUC").Create({pasahorario::dbf::TextField("PROF", 10)});
+  pasahorario::dbf::DbfTable(temp.path(), "SOLUC")
+      .Create({pasahorario::dbf::TextField("PROF", 10)});
   for (const Hold hold : {Hold::kFcntlWrite, Hold::kFcntlRead, Hold::kLockf}) {
     HeldElsewhere held(temp.path() / "SOLUC.DBF", hold);
     pasahorario::dbf::DbfTable table(temp.path(), "SOLUC");

@@ -199,10 +199,10 @@ void ReportDialog::Run() {
     if (!lines.empty()) lines += L"\r\n";
     lines += L"\u2022 " + Wide(line);
   }
-  list_ = control(L"EDIT", L"",
-                  WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
-                      ES_NOHIDESEL,
-                  WS_EX_CLIENTEDGE, IDC_INFORME_LISTA);
+  list_ =
+      control(L"EDIT", L"",
+              WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
+              WS_EX_CLIENTEDGE, IDC_INFORME_LISTA);
   SendMessageW(list_, EM_SETLIMITTEXT, 0, 0);
   SetWindowTextW(list_, lines.c_str());
   SetWindowSubclass(list_, ListProc, kListSubclassId, 0);
@@ -305,12 +305,12 @@ void ReportDialog::Layout() {
   const int guardar_width = ButtonWidth(kGuardar);
   const int cerrar_left = width - margin - cerrar_width;
   MoveWindow(cerrar_, cerrar_left, button_top, cerrar_width, button_height, TRUE);
-  MoveWindow(guardar_, cerrar_left - gap - guardar_width, button_top, guardar_width,
-             button_height, TRUE);
+  MoveWindow(guardar_, cerrar_left - gap - guardar_width, button_top, guardar_width, button_height,
+             TRUE);
 
   const int list_top = std::max<int>(icon_box_.bottom, summary_top + summary_height) + gap;
-  MoveWindow(list_, margin, list_top, width - 2 * margin,
-             std::max(button_top - gap - list_top, 0), TRUE);
+  MoveWindow(list_, margin, list_top, width - 2 * margin, std::max(button_top - gap - list_top, 0),
+             TRUE);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -409,8 +409,8 @@ LRESULT ReportDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_GETMINMAXINFO: {
       auto* limits = reinterpret_cast<MINMAXINFO*>(lp);
-      const SIZE smallest = WindowSizeForClient(S(kSmallestClient.cx), S(kSmallestClient.cy),
-                                                kStyle, kExStyle, dpi_);
+      const SIZE smallest =
+          WindowSizeForClient(S(kSmallestClient.cx), S(kSmallestClient.cy), kStyle, kExStyle, dpi_);
       limits->ptMinTrackSize = POINT{smallest.cx, smallest.cy};
       return 0;
     }
