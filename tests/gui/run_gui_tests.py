@@ -65,7 +65,8 @@ FAULTY_EXPORT = """<?xml version="1.0" encoding="UTF-8"?>
 FAULTY_EXPORT_FINDINGS = [
     "MATERIAS, registro 1: El valor 'Matem\u00e1ticas Aplicadas \u2713' del campo NOMBRE de "
     "ASIGNOMT tiene caracteres que la tabla (Windows-1252) no puede guardar ('\u2713') y se ha "
-    "guardado como 'Matem\u00e1ticas Aplicadas ?'; si as\u00ed no sirve, c\u00e1mbielos en DELPHOS.",
+    "guardado como 'Matem\u00e1ticas Aplicadas ?'; si as\u00ed no sirve, c\u00e1mbielos en "
+    "DELPHOS.",
     "PROFESORES: El valor 'AMU' se repite en el campo ABREV de PROFT (abreviatura de profesor) "
     "en los registros 1 y 2 de PROFESORES; la importaci\u00f3n no podr\u00e1 distinguirlos. "
     "Cambie en DELPHOS los registros repetidos para que ninguno coincida.",

@@ -5,9 +5,10 @@ files, as strace sees the system calls.
 
 The export must flush each staged table and the journal before it renames the
 first staged table onto its table name, and flush the exchange directory
-after the last such rename and before it removes the journal; the import must flush its staged result before
-renaming it onto ResultadoTablerix*.xml. Exits 0 when that holds, 1 when it
-does not, and 77 (skipped) when strace is not installed or may not trace.
+after the last such rename and before it removes the journal; the import must
+flush its staged result before renaming it onto ResultadoTablerix*.xml. Exits
+0 when that holds, 1 when it does not, and 77 (skipped) when strace is not
+installed or may not trace.
 """
 import os
 import re
