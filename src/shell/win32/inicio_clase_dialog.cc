@@ -9,6 +9,7 @@
 #include "shell/win32/masked_entry.h"
 #include "shell/win32/resource.h"
 #include "shell/win32/wide_text.h"
+#include "shell/win32/window_procedure.h"
 
 namespace pasahorario {
 namespace {
@@ -51,7 +52,8 @@ class InicioClaseDialog {
   std::string Run(std::string_view entry);
 
  private:
-  static LRESULT CALLBACK Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  template <typename W>
+  friend LRESULT CALLBACK pasahorario::ForwardToWindow(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
   void MakeFonts();
   void DeleteFonts();
@@ -78,26 +80,11 @@ class InicioClaseDialog {
   bool done_ = false;
 };
 
-LRESULT CALLBACK InicioClaseDialog::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<InicioClaseDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<InicioClaseDialog*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-  }
-  return self->OnMessage(msg, wp, lp);
-}
-
 std::string InicioClaseDialog::Run(std::string_view entry) {
   WNDCLASSEXW wc{};
   if (!GetClassInfoExW(instance_, kClassName, &wc)) {
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = Trampoline;
+    wc.lpfnWndProc = ForwardToWindow<InicioClaseDialog>;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_PASAHORARIO));
@@ -259,10 +246,7 @@ LRESULT InicioClaseDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wp);
-      const RECT* suggested = reinterpret_cast<const RECT*>(lp);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      MoveToSuggestedRect(hwnd_, lp);
       MakeFonts();
       Layout();
       InvalidateRect(hwnd_, nullptr, TRUE);

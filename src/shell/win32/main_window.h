@@ -15,6 +15,7 @@
 #include "shell/tmform.h"
 #include "shell/ui.h"
 #include "shell/win32/help_viewer.h"
+#include "shell/win32/window_procedure.h"
 
 namespace pasahorario {
 
@@ -50,7 +51,8 @@ class MainWindow : public Ui {
   void ShowHelpContents() override;
 
  private:
-  static LRESULT CALLBACK Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  template <typename W>
+  friend LRESULT CALLBACK pasahorario::ForwardToWindow(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
 
   void CreateControls();

@@ -12,6 +12,7 @@
 #include "shell/win32/dpi.h"
 #include "shell/win32/resource.h"
 #include "shell/win32/wide_text.h"
+#include "shell/win32/window_procedure.h"
 
 namespace pasahorario {
 namespace {
@@ -106,7 +107,8 @@ class ReportDialog {
   void Run();
 
  private:
-  static LRESULT CALLBACK Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  template <typename W>
+  friend LRESULT CALLBACK pasahorario::ForwardToWindow(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
   int S(int value) const { return Scale(value, dpi_); }
   // Fonts and icon for the current DPI, given to the controls.
@@ -141,27 +143,11 @@ class ReportDialog {
   bool done_ = false;
 };
 
-LRESULT CALLBACK ReportDialog::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<ReportDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<ReportDialog*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, msg, wp, lp);
-  }
-  return self->OnMessage(msg, wp, lp);
-}
-
 void ReportDialog::Run() {
   WNDCLASSEXW wc{};
   if (!GetClassInfoExW(instance_, kClassName, &wc)) {
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = Trampoline;
+    wc.lpfnWndProc = ForwardToWindow<ReportDialog>;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_PASAHORARIO));
@@ -450,10 +436,7 @@ LRESULT ReportDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wp);
       MakeResources();
-      const RECT* suggested = reinterpret_cast<const RECT*>(lp);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      MoveToSuggestedRect(hwnd_, lp);
       Layout();
       return 0;
     }
