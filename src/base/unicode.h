@@ -16,6 +16,11 @@ void AppendUtf8(std::string& out, char32_t cp);
 // Decodes one code point at `pos` and advances `pos`; U+FFFD for a bad byte.
 char32_t NextCodePoint(std::string_view utf8, size_t& pos);
 
+// Length of the valid UTF-8 sequence of two to four bytes that starts at
+// `text[pos]` (a byte above 127), or 0 when there is none: overlong forms,
+// surrogates and code points beyond U+10FFFF are not valid.
+size_t ValidUtf8SequenceLength(std::string_view text, size_t pos);
+
 // Equality without regard to letter case, for Latin letters with and without
 // accents (Á and á match; A and Á do not), Greek and Cyrillic.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);

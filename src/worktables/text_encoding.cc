@@ -2,39 +2,10 @@
 
 #include <string>
 
+#include "base/unicode.h"
 #include "worktables/codepage.h"
 
 namespace pasahorario::dbf {
-namespace {
-
-// Length of the valid UTF-8 sequence at `text[pos]` (a byte above 127), or
-// 0: overlong forms, surrogates and code points past U+10FFFF are invalid.
-size_t SequenceLength(std::string_view text, size_t pos) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned lead = byte(pos);
-  size_t length = 0;
-  unsigned low = 0x80, high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (pos + length > text.size() || byte(pos + 1) < low || byte(pos + 1) > high) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if (byte(pos + i) < 0x80 || byte(pos + i) > 0xBF) return 0;
-  }
-  return length;
-}
-
-}  // namespace
 
 std::optional<int> CodePageOfCpgText(std::string_view text) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
@@ -69,7 +40,7 @@ void Utf8Evidence::Add(std::string_view bytes) {
       continue;
     }
     beyond_ascii_ = true;
-    const size_t length = SequenceLength(bytes, pos);
+    const size_t length = ValidUtf8SequenceLength(bytes, pos);
     if (length == 0) valid_ = false;
     multi_byte_ = true;
     pos += length;
