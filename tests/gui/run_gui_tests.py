@@ -8,8 +8,12 @@ of the program folder. Windows are driven with xdotool by caption and read
 with gui_probe.exe. Screenshots of the main window, the start-time dialog
 and the report dialog are left in the artifacts folder.
 
+The programs run under Wine of their own width (32-bit for the shipped
+program, 64-bit for the x86-64 test build), read from the program's header.
+
 Exit status: 0 all cases passed, 1 a case failed, 77 skipped (a tool is
-missing).
+missing, or the program is 32-bit and this machine cannot run 32-bit
+programs).
 """
 import argparse
 import configparser
@@ -17,6 +21,7 @@ import os
 import re
 import shutil
 import signal
+import subprocess
 import sys
 import time
 import traceback
@@ -109,7 +114,7 @@ class Suite:
         self.no_help_dir = os.path.join(self.work, "sin_ayuda")
         self.session = WineSession(self.work, os.path.join(os.path.dirname(self.work),
                                                            "wine-template"),
-                                   os.path.abspath(args.probe))
+                                   os.path.abspath(args.probe), args.arch)
 
     # --- fixtures ---------------------------------------------------------
 
@@ -787,11 +792,21 @@ def main():
     args = parser.parse_args()
     missing = [tool for tool in ("Xvfb", "xdotool", "wineserver", "import", "convert", "identify")
                if not shutil.which(tool)]
-    if not shutil.which("wine"):
-        missing.append("wine")
+    wine_dir = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine")
+    args.arch = subprocess.run([os.path.join(wine_dir, "pe-arch"), args.program],
+                               capture_output=True, text=True, check=True).stdout.strip()
+    loader = "wine" if args.arch == "win32" else "wine64"
+    if not os.path.exists("/usr/lib/wine/" + loader):
+        missing.append("/usr/lib/wine/" + loader)
     if missing:
         print("SKIP: missing " + ", ".join(missing))
         return SKIP
+    if args.arch == "win32":
+        can = subprocess.run([os.path.join(wine_dir, "can-run-32bit")], capture_output=True,
+                             text=True)
+        if can.returncode != 0:
+            print("SKIP: the program is 32-bit; " + can.stdout.strip())
+            return SKIP
     started = time.monotonic()
     failures = Suite(args).run(set(args.cases))
     print(f"{'FAILED' if failures else 'OK'}: {failures} failing case(s), "

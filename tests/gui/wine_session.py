@@ -12,7 +12,6 @@ import subprocess
 import time
 
 WINE_ENV = {
-    "WINEARCH": "win32",  # the programs are 32-bit
     "WINEDEBUG": "-all",
     "WINEDLLOVERRIDES": "mscoree,mshtml=",  # no Mono or Gecko prompts
 }
@@ -29,22 +28,30 @@ def ere_escape(text):
 
 
 class WineSession:
-    def __init__(self, work_dir, template_dir, probe):
+    def __init__(self, work_dir, template_dir, probe, arch):
+        """`arch` is the programs' Wine architecture: win32 for the shipped
+        32-bit program, win64 for the x86-64 test build."""
         self.work = work_dir
-        self.template = template_dir
+        self.arch = arch
+        self.template = template_dir + "-" + arch
         self.probe_exe = probe
         self.prefix = os.path.join(work_dir, "prefix")
-        self.env = dict(os.environ, **WINE_ENV, WINEPREFIX=self.prefix)
+        # The loader of the programs' own width: Debian's wine script would
+        # try the 32-bit one first, which a kernel without 32-bit support
+        # refuses.
+        self.wine = "/usr/lib/wine/wine" if arch == "win32" else "/usr/lib/wine/wine64"
+        self.wineserver = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+        self.env = dict(os.environ, **WINE_ENV, WINEARCH=arch, WINEPREFIX=self.prefix)
+        if arch == "win64":
+            self.env["WINELOADER"] = self.wine
         self.env.pop("DISPLAY", None)
         self.xvfb = None
-        self.wine = shutil.which("wine") or "/usr/lib/wine/wine"
-        self.wineserver = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
 
     # --- set-up and teardown -------------------------------------------
 
     def _make_template(self):
         """A ready prefix (fonts, no window manager), made once per build."""
-        if os.path.exists(os.path.join(self.template, ".ready-" + WINE_ENV["WINEARCH"])):
+        if os.path.exists(os.path.join(self.template, ".ready-" + self.arch)):
             return
         shutil.rmtree(self.template, ignore_errors=True)
         env = dict(self.env, WINEPREFIX=self.template)
@@ -60,7 +67,7 @@ class WineSession:
         subprocess.run([self.wine, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
                         "/d", "N", "/f"], env=env, timeout=60, **quiet)
         subprocess.run([self.wineserver, "-w"], env=env, timeout=60, **quiet)
-        open(os.path.join(self.template, ".ready-" + WINE_ENV["WINEARCH"]), "w").close()
+        open(os.path.join(self.template, ".ready-" + self.arch), "w").close()
 
     def start(self, drives):
         """Copies the prefix, maps each drive letter to its folder and starts

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks the release package as a school receives it.
 
-    check_package.py PACKAGE.zip VERSION SCRATCH_DIR GUI_DIR -- GUI_TEST_COMMAND...
+    check_package.py PACKAGE.zip VERSION SCRATCH_DIR [GUI_DIR -- GUI_TEST_COMMAND...]
 
 The zip must hold exactly Pasahorario.exe, DELPHOS.chm and LEEME.txt, the
 text in Windows-1252 with CRLF line ends and naming VERSION. The package is
@@ -10,7 +10,8 @@ given by GUI_TEST_COMMAND (run_gui_tests.py with its cases) run the unpacked
 program and help from there, in a work folder under GUI_DIR (the GUI tests'
 own folder, whose ready Wine prefix it shares) whose name has blanks and
 accents too: "--program", "--help-file" and "--work" are added to the
-command.
+command. Without a GUI test command only the package's contents are
+checked: that needs no Wine, so it runs where the 32-bit program cannot.
 """
 import os
 import shutil
@@ -22,8 +23,8 @@ EXPECTED = ["DELPHOS.chm", "LEEME.txt", "Pasahorario.exe"]
 
 
 def main():
-    split = sys.argv.index("--")
-    package, version, scratch, gui_dir = sys.argv[1:split]
+    split = sys.argv.index("--") if "--" in sys.argv else len(sys.argv)
+    package, version, scratch, *gui_dir = sys.argv[1:split]
     gui_command = sys.argv[split + 1:]
     failures = []
     check = lambda ok, message: ok or failures.append(message)
@@ -45,8 +46,8 @@ def main():
     for word in ("\\XTEMP", "Tablerix.ini", "Propiedades", "DELPHOS.chm"):
         check(word in text, f"LEEME.txt does not mention {word}")
 
-    if not failures:
-        work = os.path.join(gui_dir, "Programas del Centro – Año 2025")
+    if not failures and gui_command:
+        work = os.path.join(gui_dir[0], "Programas del Centro – Año 2025")
         command = gui_command + [
             "--program", os.path.join(folder, "Pasahorario.exe"),
             "--help-file", os.path.join(folder, "DELPHOS.chm"),
