@@ -9,6 +9,7 @@
 #include "base/utf8_path.h"
 #include "export/recovery.h"
 #include "shell/command_line.h"
+#include "shell/error_text.h"
 #include "shell/exchange_dir.h"
 
 namespace pasahorario {
@@ -39,14 +40,19 @@ fs::path TMForm::exchange_dir() const {
 }
 
 template <typename Command>
-void TMForm::Run(Command command) {
+void TMForm::Run(std::string_view operation, Command command) {
+  std::string error;
   try {
     command();
+    return;
   } catch (const std::exception& e) {
-    last_outcome_ = CommandOutcome::kFailed;
-    ui_.SetBusy(false);
-    ui_.ShowError(StandardErrorText(e.what()));
+    error = UserErrorText(e, operation);
+  } catch (...) {
+    error = UnknownErrorText(operation);
   }
+  last_outcome_ = CommandOutcome::kFailed;
+  ui_.SetBusy(false);
+  ui_.ShowError(StandardErrorText(error));
 }
 
 void TMForm::FormCreate() {
@@ -58,7 +64,7 @@ void TMForm::FormCreate() {
     ui_.RemoveFrame();
     num_parametros_ = kHostedParameterCount;
   } catch (const std::exception& e) {
-    ui_.ShowError(StandardErrorText(e.what()));
+    ui_.ShowError(StandardErrorText(UserErrorText(e, "la entrada en la ventana de Tablerix")));
   }
 }
 
@@ -75,7 +81,8 @@ void TMForm::FormClose() {
   try {
     WriteHostStatus(options_.host_ini, estado_transformado_, options_.write_ini);
   } catch (const std::exception& e) {
-    ui_.ShowError(StandardErrorText(e.what()));
+    ui_.ShowError(StandardErrorText(
+        UserErrorText(e, "la escritura del estado en " + PathToUtf8(options_.host_ini))));
   }
 }
 
@@ -115,7 +122,7 @@ void TMForm::Finish(const Report& report) {
 void TMForm::BExportarClick() {
   last_export_.reset();
   last_import_.reset();
-  Run([this] {
+  Run("la exportación", [this] {
     RepairExchangeDirFirst();
     if (!ChooseExistingFile(-1)) return;
     LoadDocument();
@@ -131,7 +138,7 @@ void TMForm::BExportarClick() {
 void TMForm::BImportarClick() {
   last_export_.reset();
   last_import_.reset();
-  Run([this] {
+  Run("la importación", [this] {
     RepairExchangeDirFirst();
     if (!ChooseExistingFile(0)) return;
     ui_.SetBusy(true);
@@ -142,7 +149,7 @@ void TMForm::BImportarClick() {
 }
 
 void TMForm::Button1Click() {
-  Run([this] { ui_.ShowHelpContents(); });
+  Run("la apertura de la ayuda", [this] { ui_.ShowHelpContents(); });
 }
 
 }  // namespace pasahorario

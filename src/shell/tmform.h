@@ -84,10 +84,11 @@ class TMForm {
   const std::optional<ImportSummary>& last_import() const { return last_import_; }
 
  private:
-  // Runs `command`; an exception ends it, restores the normal cursor and is
-  // shown in the standard error box.
+  // Runs `command`, which does `operation` (a Spanish noun phrase: "la
+  // exportación"); an exception ends it, restores the normal cursor and is
+  // shown in the standard error box, in Spanish whatever its kind.
   template <typename Command>
-  void Run(Command command);
+  void Run(std::string_view operation, Command command);
 
   // The first step of both commands: finishes or undoes an export that was
   // interrupted in the exchange directory and says what was repaired.

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "shell/command_line.h"
+#include "shell/error_text.h"
 #include "shell/exchange_dir.h"
 #include "shell/host_status.h"
 #include "shell/win32/help_viewer.h"
@@ -81,7 +82,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     // The window, its form and the document go before COM does.
     exit_code = pasahorario::RunProgram(instance, show_command);
   } catch (const std::exception& e) {
-    MessageBoxW(nullptr, pasahorario::Wide(e.what()).c_str(), L"Pasahorario", MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, pasahorario::Wide(pasahorario::UserErrorText(e, "el programa")).c_str(),
+                L"Pasahorario", MB_OK | MB_ICONERROR);
+  } catch (...) {
+    MessageBoxW(nullptr, pasahorario::Wide(pasahorario::UnknownErrorText("el programa")).c_str(),
+                L"Pasahorario", MB_OK | MB_ICONERROR);
   }
   CoUninitialize();
   return exit_code;

@@ -8,6 +8,7 @@
 
 #include "base/error.h"
 #include "base/utf8_path.h"
+#include "shell/error_text.h"
 #include "shell/win32/dpi.h"
 #include "shell/win32/inicio_clase_dialog.h"
 #include "shell/win32/main_window.h"
@@ -157,7 +158,7 @@ void MainWindow::ShowContextHelp() {
   try {
     help_.ShowTopic(Owner(), IDH_PRINCIPAL);
   } catch (const std::exception& e) {
-    ShowError(StandardErrorText(e.what()));
+    ShowError(StandardErrorText(UserErrorText(e, "la apertura de la ayuda")));
   }
 }
 

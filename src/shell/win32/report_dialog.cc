@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "shell/error_text.h"
 #include "shell/report_file.h"
 #include "shell/tmform.h"
 #include "shell/win32/dpi.h"
@@ -362,7 +363,7 @@ void ReportDialog::Save() {
   try {
     SaveReportFile(std::filesystem::path(file.data()), report_);
   } catch (const std::exception& e) {
-    ShowError(e.what());
+    ShowError(UserErrorText(e, "la escritura del informe"));
   }
 }
 
