@@ -1,13 +1,16 @@
 #include "cli/comprobar.h"
 
+#include <cstdlib>
 #include <exception>
 #include <random>
 #include <system_error>
 
 #include "base/error.h"
+#include "base/system_error.h"
 #include "base/utf8_path.h"
 #include "export/recovery.h"
 #include "export/table_locks.h"
+#include "shell/error_text.h"
 #include "worktables/table_path.h"
 
 namespace pasahorario {
@@ -19,12 +22,28 @@ namespace {
 constexpr const char* kImportTables[] = {"SOLUC",    "GRUPOST",    "PROFT", "AULAT",
                                          "ASIGNOMT", "DIASHORAST", "ASIGT"};
 
+// Where the system's temporary directory comes from, for a message: the
+// variable that names it, when one does.
+std::string TemporaryDirSource() {
+  for (const char* name : {"TMPDIR", "TMP", "TEMP"}) {
+    if (const char* value = std::getenv(name); value != nullptr && *value != '\0') {
+      return std::string(name) + "=" + value;
+    }
+  }
+  return "la predeterminada";
+}
+
 // A folder of our own under the system's temporary directory, removed with
 // everything in it when the object goes.
 class PrivateFolder {
  public:
   PrivateFolder() {
-    const fs::path base = fs::temp_directory_path();
+    std::error_code ec;
+    const fs::path base = fs::temp_directory_path(ec);
+    if (ec) {
+      throw Error("No se encuentra la carpeta temporal del sistema (" + TemporaryDirSource() +
+                  "): " + SystemErrorText(ec) + "; la comprobación necesita una para trabajar");
+    }
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
       const fs::path candidate = base / ("pasahorario-comprobar-" + std::to_string(random()));
@@ -48,17 +67,6 @@ class PrivateFolder {
   fs::path path_;
 };
 
-// The export's refusal of a missing exchange directory, which the dry run
-// would not meet since it writes elsewhere; without it the import is not
-// worth trying either.
-void CheckExchangeDir(const fs::path& dir) {
-  std::error_code ec;
-  if (!fs::is_directory(dir, ec)) {
-    throw Error("No existe la carpeta de intercambio " + PathToUtf8(dir) +
-                "; no se ha cambiado ninguna tabla");
-  }
-}
-
 }  // namespace
 
 bool DryRun::has_findings() const {
@@ -69,17 +77,23 @@ bool DryRun::has_findings() const {
 
 DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
                  const fs::path& exchange_dir, const AskStartTimeFn& ask_start_time) {
+  // The export's refusal, which the dry run would not meet since it writes
+  // elsewhere; without the folder the import is not worth trying either.
   CheckExchangeDir(exchange_dir);
   DryRun run;
   run.pending_repair = PendingRepair(exchange_dir);  // told, never done: this run writes nothing
   PrivateFolder folder;
   try {
     CheckTablesNotHeld(exchange_dir);  // the real tables would be replaced
-    fs::create_directory(folder.path() / "XTEMP");
+    std::error_code ec;
+    if (!fs::create_directory(folder.path() / "XTEMP", ec) && ec) {
+      throw Error("No se puede crear una carpeta en " + PathToUtf8(folder.path()) + ": " +
+                  SystemErrorText(ec));
+    }
     run.export_summary = ExportarTodo(doc, folder.path() / "XTEMP", ask_start_time);
   } catch (const std::exception& e) {
     run.export_summary.reset();
-    run.export_error = e.what();
+    run.export_error = UserErrorText(e, "la comprobación de la exportación");
   }
 
   if (!run.pending_repair.empty()) return run;
@@ -93,7 +107,7 @@ DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
     // The result goes into the private folder under the chosen file's name.
     run.import_summary = Importar(doc, folder.path() / chosen_file.filename(), exchange_dir);
   } catch (const std::exception& e) {
-    run.import_error = e.what();
+    run.import_error = UserErrorText(e, "la comprobación de la importación");
   }
   return run;
 }

@@ -14,6 +14,7 @@
 #include "cli/console_ui.h"
 #include "cli/report.h"
 #include "cli/start_time_text.h"
+#include "shell/error_text.h"
 #include "shell/exchange_dir.h"
 #include "shell/tmform.h"
 #include "worktables/table_path.h"
@@ -66,16 +67,29 @@ std::optional<std::string> Resolve(const ConsoleArguments& args, bool interactiv
   if (args.informe) {
     if (args.informe->empty()) return "El archivo del informe (--informe) está vacío";
     settings.informe = Absolute(*args.informe);
+    std::error_code ec;
+    if (fs::is_directory(*settings.informe, ec)) {
+      return "El informe (--informe) es una carpeta, " + PathToUtf8(*settings.informe) +
+             "; indique un archivo dentro de ella";
+    }
     // The report never replaces the DELPHOS document it is about.
     fs::path chosen = Absolute(args.file);
     if (!chosen.has_extension()) chosen += ".xml";
-    std::error_code ec;
     const bool same = fs::equivalent(*settings.informe, chosen, ec);
     if (same || settings.informe->lexically_normal() == chosen.lexically_normal()) {
       return "El informe (--informe) no puede escribirse sobre el archivo XML elegido";
     }
   }
   return std::nullopt;
+}
+
+// Why the chosen file `utf8_path` cannot be read as one: missing, or a folder.
+std::string NotFound(const std::string& utf8_path) {
+  std::error_code ec;
+  if (fs::is_directory(PathFromUtf8(utf8_path), ec)) {
+    return utf8_path + " es una carpeta; indique el archivo XML de DELPHOS que hay dentro";
+  }
+  return "no se encuentra " + utf8_path;
 }
 
 // Writes the report file when --informe asked for one. False, with the
@@ -88,8 +102,10 @@ bool WriteReportFile(const Settings& settings, std::string_view command,
     WriteFileAtomically(*settings.informe,
                         ReportFileText(command, chosen_file, exchange_dir, parts));
     return true;
-  } catch (const Error& e) {
-    err << StandardErrorText(e.what()) << '\n';
+  } catch (const std::exception& e) {
+    err << StandardErrorText(UserErrorText(e, "la escritura del informe " +
+                                                  PathToUtf8(*settings.informe)))
+        << '\n';
     return false;
   }
 }
@@ -129,7 +145,7 @@ int RunExportOrImport(bool exportar, const Settings& settings, std::istream& in,
       return written ? kExitCompleted : kExitFailed;
     }
     case CommandOutcome::kNoFile:
-      err << kProgram << ": no se encuentra " << form.FicheroXML() << '\n';
+      err << kProgram << ": " << NotFound(form.FicheroXML()) << '\n';
       return kExitNoFile;
     case CommandOutcome::kNone:
     case CommandOutcome::kFailed:
@@ -145,7 +161,7 @@ int RunComprobar(const Settings& settings, std::istream& in, std::ostream& out, 
   std::error_code ec;
   if (!fs::is_regular_file(chosen, ec)) {
     ui.ShowMessage(kNoExisteArchivo);
-    err << kProgram << ": no se encuentra " << chosen_utf8 << '\n';
+    err << kProgram << ": " << NotFound(chosen_utf8) << '\n';
     return kExitNoFile;
   }
   const fs::path exchange_dir =
@@ -158,7 +174,7 @@ int RunComprobar(const Settings& settings, std::istream& in, std::ostream& out, 
     run = Comprobar(*doc, chosen, exchange_dir,
                     [&ui](const std::string& entry) { return ui.AskStartTime(entry); });
   } catch (const std::exception& e) {
-    err << StandardErrorText(e.what()) << '\n';
+    err << StandardErrorText(UserErrorText(e, "la comprobación")) << '\n';
     return kExitFailed;
   }
 
@@ -233,7 +249,15 @@ int RunParsed(const std::vector<std::string>& arguments, std::istream& in, std::
 
 int RunConsole(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
                std::ostream& err, bool interactive) {
-  const int status = RunParsed(arguments, in, out, err, interactive);
+  int status = kExitFailed;
+  try {
+    status = RunParsed(arguments, in, out, err, interactive);
+  } catch (const std::exception& e) {
+    // Whatever no step caught still reaches the user in Spanish.
+    err << kProgram << ": " << StandardErrorText(UserErrorText(e, "la orden")) << '\n';
+  } catch (...) {
+    err << kProgram << ": " << StandardErrorText(UnknownErrorText("la orden")) << '\n';
+  }
   // Lines that never reached the user are a failure, not a completed run.
   errno = 0;
   out.flush();

@@ -50,10 +50,15 @@ std::vector<std::string> SectionsPresent(const delphos::XmlDocument& doc) {
   return present;
 }
 
-// Throws Error unless `dir` is a directory whose entries can be listed.
+}  // namespace
+
 void CheckExchangeDir(const fs::path& dir) {
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) {
+    if (fs::exists(fs::symlink_status(dir, ec))) {
+      throw Error("La carpeta de intercambio " + PathToUtf8(dir) +
+                  " no es una carpeta, sino un archivo; no se ha cambiado ninguna tabla");
+    }
     throw Error("No existe la carpeta de intercambio " + PathToUtf8(dir) +
                 "; no se ha cambiado ninguna tabla");
   }
@@ -63,8 +68,6 @@ void CheckExchangeDir(const fs::path& dir) {
                 SystemErrorText(ec) + "); no se ha cambiado ninguna tabla");
   }
 }
-
-}  // namespace
 
 ExportSummary ExportarTodo(const delphos::XmlDocument& doc, const fs::path& exchange_dir,
                            const AskStartTimeFn& ask_start_time) {

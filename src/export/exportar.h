@@ -21,6 +21,10 @@ struct ExportSummary {
   Report report;                             // what was cut, replaced, duplicated or skipped
 };
 
+// Throws Error unless `dir` is a folder whose entries can be listed, saying
+// whether it is missing, a file, or unreadable; no table has been changed.
+void CheckExchangeDir(const std::filesystem::path& dir);
+
 // Runs ExportarMaterias, ExportarProfesores, ExportarAulas, ExportarGrupos,
 // ExportarAsignaturas and ExportarTramos in this order on `doc`, each into a
 // staged table beside the old one in `exchange_dir`. Only when all six have

@@ -156,9 +156,9 @@ TEST_F(ExportarTodoTest, AFailingConverterLeavesEveryPreviousTableByteForByte) {
 TEST_F(ExportarTodoTest, AnExchangeDirectoryThatIsNoDirectoryIsRefusedFirst) {
   const fs::path not_a_dir = dir_ / "XTEMP";
   WriteBytes(not_a_dir, "un archivo");
-  EXPECT_EQ(Failure(School(), not_a_dir), "No existe la carpeta de intercambio " +
-                                              not_a_dir.string() +
-                                              "; no se ha cambiado ninguna tabla");
+  EXPECT_EQ(Failure(School(), not_a_dir),
+            "La carpeta de intercambio " + not_a_dir.string() +
+                " no es una carpeta, sino un archivo; no se ha cambiado ninguna tabla");
   EXPECT_EQ(Failure(School(), dir_ / "no-existe"), "No existe la carpeta de intercambio " +
                                                        (dir_ / "no-existe").string() +
                                                        "; no se ha cambiado ninguna tabla");
