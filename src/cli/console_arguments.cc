@@ -1,12 +1,17 @@
 #include "cli/console_arguments.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 
 namespace pasahorario {
 namespace {
 
 constexpr std::string_view kCommands = "exportar, importar o comprobar";
+
+// The options of the commands that take a value.
+constexpr std::string_view kValueOptions[] = {"--xtemp", "--hora-inicio", "--informe"};
 
 struct Options {
   std::string file, xtemp, start_time, informe;
@@ -32,7 +37,7 @@ CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& 
   command->group("Órdenes");
   command->ignore_case();
   command
-      ->add_option("FICHERO", options.file,
+      ->add_option("ARCHIVO", options.file,
                    "El archivo XML de DELPHOS (sin extensión se le añade .xml)")
       ->required()
       ->type_name("");
@@ -54,7 +59,7 @@ CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& 
   command
       ->add_option("--informe", options.informe,
                    "Escribe también el informe de avisos en este archivo de texto (UTF-8)")
-      ->type_name("FICHERO")
+      ->type_name("ARCHIVO")
       ->group("Opciones");
   return command;
 }
@@ -76,13 +81,17 @@ std::string UsageMessage(const CLI::App& app, const std::vector<std::string>& ar
   if (chosen.empty()) {
     if (arguments.empty()) return "Indique la orden: " + std::string(kCommands);
     const std::string& first = arguments.front();
+    const bool command_option =
+        std::any_of(std::begin(kValueOptions), std::end(kValueOptions),
+                    [&first](std::string_view o) { return first.starts_with(o); });
+    if (command_option) return "Indique la orden: " + std::string(kCommands);
     if (first.starts_with("-")) return "Opción desconocida: " + first;
     return "Orden desconocida: " + first + ". Las órdenes son " + std::string(kCommands);
   }
   const CLI::App& command = *chosen.front();
   const std::string name = command.get_name();
   if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr) {
-    return "Falta el archivo XML de DELPHOS: " + name + " FICHERO.xml";
+    return "Falta el archivo XML de DELPHOS: " + name + " ARCHIVO.xml";
   }
   if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr) {
     const std::string_view message = e.what();
@@ -107,6 +116,30 @@ std::string UsageMessage(const CLI::App& app, const std::vector<std::string>& ar
   return "La línea de órdenes no es válida";
 }
 
+// `arguments` with the options given before the command moved after it:
+// "--xtemp X exportar f.xml" reads as "exportar f.xml --xtemp X". Anything
+// else stays as it is, for the parser to judge.
+std::vector<std::string> CommandFirst(const std::vector<std::string>& arguments) {
+  size_t i = 0;
+  std::vector<std::string> leading;
+  while (i < arguments.size()) {
+    const std::string& a = arguments[i];
+    const auto named = [&a](std::string_view option) {
+      return a == option || a.starts_with(std::string(option) + "=");
+    };
+    const auto option = std::find_if(std::begin(kValueOptions), std::end(kValueOptions), named);
+    if (option == std::end(kValueOptions)) break;
+    leading.push_back(a);
+    if (a == *option && i + 1 < arguments.size()) leading.push_back(arguments[++i]);
+    ++i;
+  }
+  if (leading.empty() || i == arguments.size() || arguments[i].starts_with("-")) return arguments;
+  std::vector<std::string> reordered(arguments.begin() + static_cast<std::ptrdiff_t>(i),
+                                     arguments.end());
+  reordered.insert(reordered.end(), leading.begin(), leading.end());
+  return reordered;
+}
+
 }  // namespace
 
 ParsedArguments ParseConsoleArguments(const std::vector<std::string>& arguments) {
@@ -117,6 +150,9 @@ ParsedArguments ParseConsoleArguments(const std::vector<std::string>& arguments)
       "pasahorario-cli");
   SpanishLabels(app);
   app.set_help_flag("-h,--help", "Muestra esta ayuda y termina")->group("Opciones");
+  app.set_version_flag("--version", "pasahorario-cli " PASAHORARIO_VERSION,
+                       "Muestra la versión y termina")
+      ->group("Opciones");
   app.require_subcommand(1);
   app.footer(
       "Resultado: 0 terminado (\"Proceso finalizado\"; comprobar: nada que avisar), "
@@ -139,9 +175,13 @@ ParsedArguments ParseConsoleArguments(const std::vector<std::string>& arguments)
 
   ParsedArguments parsed;
   // CLI11 takes the arguments last to first.
-  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+  const std::vector<std::string> ordered = CommandFirst(arguments);
+  std::vector<std::string> reversed(ordered.rbegin(), ordered.rend());
   try {
     app.parse(reversed);
+  } catch (const CLI::CallForVersion& e) {
+    parsed.help = std::string(e.what()) + "\n";
+    return parsed;
   } catch (const CLI::CallForHelp&) {
     // At the top level every command is shown with its options.
     parsed.help =

@@ -28,6 +28,25 @@ TEST(ConsoleArgumentsTest, OptionsAreReadForTheirCommandOnly) {
   EXPECT_FALSE(comprobar.arguments->informe);
 }
 
+TEST(ConsoleArgumentsTest, OptionsBeforeTheCommandAreTakenAsItsOwn) {
+  for (const Args& arguments :
+       {Args{"--xtemp", "X", "exportar", "centro.xml", "--informe", "i.txt"},
+        Args{"--xtemp=X", "--informe", "i.txt", "exportar", "centro.xml"}}) {
+    const ParsedArguments parsed = ParseConsoleArguments(arguments);
+    ASSERT_TRUE(parsed.arguments) << parsed.usage.value_or("");
+    EXPECT_EQ(parsed.arguments->command, ConsoleCommand::kExportar);
+    EXPECT_EQ(parsed.arguments->file, "centro.xml");
+    EXPECT_EQ(parsed.arguments->xtemp, "X");
+    EXPECT_EQ(parsed.arguments->informe, "i.txt");
+  }
+}
+
+TEST(ConsoleArgumentsTest, VersionIsPrinted) {
+  const ParsedArguments parsed = ParseConsoleArguments({"--version"});
+  ASSERT_TRUE(parsed.help);
+  EXPECT_EQ(*parsed.help, "pasahorario-cli " PASAHORARIO_VERSION "\n");
+}
+
 TEST(ConsoleArgumentsTest, RefusalsAreToldInSpanish) {
   struct Case {
     Args arguments;
@@ -37,10 +56,11 @@ TEST(ConsoleArgumentsTest, RefusalsAreToldInSpanish) {
       {{}, "Indique la orden: exportar, importar o comprobar"},
       {{"convertir"},
        "Orden desconocida: convertir. Las órdenes son exportar, importar o comprobar"},
-      {{"--version"}, "Opción desconocida: --version"},
-      {{"importar"}, "Falta el archivo XML de DELPHOS: importar FICHERO.xml"},
+      {{"--verbose"}, "Opción desconocida: --verbose"},
+      {{"--xtemp", "X"}, "Indique la orden: exportar, importar o comprobar"},
+      {{"importar"}, "Falta el archivo XML de DELPHOS: importar ARCHIVO.xml"},
       {{"comprobar", "a.xml", "--hora-inicio"}, "Falta el valor de la opción --hora-inicio HH:MM"},
-      {{"importar", "a.xml", "--informe"}, "Falta el valor de la opción --informe FICHERO"},
+      {{"importar", "a.xml", "--informe"}, "Falta el valor de la opción --informe ARCHIVO"},
       {{"exportar", "a.xml", "--xtemp", "A", "--xtemp", "B"},
        "La opción --xtemp se ha dado más de una vez"},
       {{"importar", "a.xml", "--hora-inicio", "08:00"},
@@ -62,7 +82,7 @@ TEST(ConsoleArgumentsTest, HelpAtTheTopListsEveryOptionOfEveryCommand) {
   ASSERT_TRUE(top.help);
   EXPECT_THAT(*top.help, AllOf(HasSubstr("Uso: pasahorario-cli [OPCIONES] ORDEN"),
                                HasSubstr("\ncomprobar\n"), HasSubstr("--hora-inicio HH:MM"),
-                               HasSubstr("--informe FICHERO"), HasSubstr("--xtemp CARPETA")));
+                               HasSubstr("--informe ARCHIVO"), HasSubstr("--xtemp CARPETA")));
   EXPECT_THAT(*top.help, ::testing::Not(HasSubstr("REQUIRED")));
 
   const ParsedArguments importar = ParseConsoleArguments({"importar", "--help"});

@@ -151,6 +151,7 @@ TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
   };
   const std::string x = xtemp().string();
   const std::string r = root_.string();
+  fs::create_directory(root_ / "carpeta.xml");
   const Case cases[] = {
       {{"exportar", "no-existe", "--xtemp", x}, 3, "No existe archivo\n", r + "/no-existe.xml"},
       {{"importar", "no-existe.xml", "--xtemp", x}, 3, "No existe archivo\n", r + "/no-existe.xml"},
@@ -167,8 +168,20 @@ TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
        1,
        "",
        "No existe la carpeta de intercambio " + r + "/no-hay"},
+      {{"exportar", "carpeta.xml", "--xtemp", x},
+       3,
+       "No existe archivo\n",
+       r + "/carpeta.xml es una carpeta; indique el archivo XML de DELPHOS que hay dentro"},
+      {{"exportar", "centro.xml", "--xtemp", r + "/centro.xml"},
+       1,
+       "",
+       "La carpeta de intercambio " + r + "/centro.xml no es una carpeta, sino un archivo"},
+      {{"importar", "centro.xml", "--xtemp", x, "--informe", x},
+       2,
+       "",
+       "El informe (--informe) es una carpeta, " + x + "; indique un archivo dentro de ella"},
       {{}, 2, "", "Indique la orden: exportar, importar o comprobar\n"},
-      {{"exportar"}, 2, "", "Falta el archivo XML de DELPHOS: exportar FICHERO.xml\n"},
+      {{"exportar"}, 2, "", "Falta el archivo XML de DELPHOS: exportar ARCHIVO.xml\n"},
       {{"convertir", "centro.xml"},
        2,
        "",
@@ -249,12 +262,12 @@ TEST_F(CliTest, HelpIsSpanishAndExitsZero) {
   // The top level lists every command with all its options.
   EXPECT_THAT(r.out, AllOf(HasSubstr("Uso: pasahorario-cli"), HasSubstr("\nexportar\n"),
                            HasSubstr("\nimportar\n"), HasSubstr("\ncomprobar\n"),
-                           HasSubstr("--hora-inicio HH:MM"), HasSubstr("--informe FICHERO"),
+                           HasSubstr("--hora-inicio HH:MM"), HasSubstr("--informe ARCHIVO"),
                            HasSubstr("No existe archivo"), HasSubstr("4 comprobar")));
   const Result e = Run({"exportar", "--help"});
   EXPECT_EQ(e.status, 0);
   EXPECT_THAT(e.out, AllOf(HasSubstr("--hora-inicio HH:MM"), HasSubstr("--xtemp CARPETA"),
-                           HasSubstr("FICHERO (obligatorio)")));
+                           HasSubstr("ARCHIVO (obligatorio)")));
 }
 
 TEST_F(CliTest, PathsWithBlanksAndAccents) {
