@@ -6,7 +6,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -129,21 +128,6 @@ TEST_F(ConsoleAppTest, LinesThatCannotBeWrittenMakeTheRunFail) {
   out.setstate(std::ios::badbit);  // as a full disk or a closed pipe leaves it
   EXPECT_EQ(RunConsole(Export("centro.xml"), in, out, err, false), kExitFailed);
   EXPECT_EQ(err.str(), "pasahorario-cli: no se ha podido escribir en la salida estándar\n");
-}
-
-TEST_F(ConsoleAppTest, NoTemporaryFolderIsToldInSpanish) {
-  const char* saved = std::getenv("TMPDIR");
-  const std::string kept = saved ? saved : "";
-  setenv("TMPDIR", "/nonexistent", 1);
-  const int status =
-      Run({"comprobar", PathToUtf8(root_ / "centro.xml"), "--xtemp", PathToUtf8(root_ / "XTEMP"),
-           "--hora-inicio", "08:00"},
-          "", false);
-  if (saved) setenv("TMPDIR", kept.c_str(), 1); else unsetenv("TMPDIR");
-  EXPECT_EQ(status, 1);
-  EXPECT_THAT(err_, AllOf(HasSubstr("No se encuentra la carpeta temporal del sistema (TMPDIR="
-                                    "/nonexistent)"),
-                          Not(HasSubstr("filesystem error"))));
 }
 
 }  // namespace

@@ -17,6 +17,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What a person does about a table another program holds.
+constexpr char kHeldAdvice[] =
+    ", probablemente Tablerix. Ciérrelo (o guarde y cierre el horario) y vuelva a intentarlo";
+
 // A blank record for `fields`: blanks in text fields, zero bytes in the
 // binary ones, whose empty value that is.
 std::string BlankRecord(const TableHeader& header) {
@@ -84,7 +88,8 @@ void DbfTable::Create(const std::vector<FieldLayout>& fields) {
     LockedFile probe;
     std::string reason;
     if (probe.Open(t.file, true, &reason) == LockedFile::Status::kBusy) {
-      throw Error("No se puede crear " + t.Label() + ": está abierta en otro programa");
+      throw Error("No se puede crear " + t.Label() + ": está abierta en otro programa" +
+                  kHeldAdvice);
     }
   }
   try {
@@ -113,7 +118,8 @@ void DbfTable::Open(Access access) {
                   PathToUtf8(dir.empty() ? fs::path(".") : dir));
     }
     case LockedFile::Status::kBusy:
-      throw Error("No se puede abrir " + t.Label() + ": está abierta en otro programa");
+      throw Error("No se puede abrir " + t.Label() + ": está abierta en otro programa" +
+                  kHeldAdvice);
     case LockedFile::Status::kFailed:
       throw Error("No se pudo abrir " + t.Label() + ": " + reason);
   }

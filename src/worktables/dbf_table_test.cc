@@ -337,7 +337,9 @@ TEST_F(DbfTableTest, AnExclusiveOpeningKeepsOtherOpeningsOut) {
   DbfTable second(dir_, "T");
   EXPECT_THAT([&] { second.Open(); }, ::testing::ThrowsMessage<Error>(::testing::StrEq(
                                           "No se puede abrir la tabla T de la carpeta " + Dir() +
-                                          ": está abierta en otro programa")));
+                                          ": está abierta en otro programa, probablemente Tablerix. "
+                                          "Ciérrelo (o guarde y cierre el horario) y vuelva a "
+                                          "intentarlo")));
   DbfTable replacement(dir_, "T");
   EXPECT_THAT([&] { replacement.Create({TextField("D", 1)}); },
               ::testing::ThrowsMessage<Error>(HasSubstr("está abierta en otro programa")));

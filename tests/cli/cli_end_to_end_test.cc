@@ -140,6 +140,16 @@ TEST_F(CliTest, CompletedExportPrintsWhatItWroteAndExitsZero) {
   EXPECT_EQ(FirstStart(), " 9:05");
 }
 
+TEST_F(CliTest, AMissingTemporaryFolderIsToldInSpanish) {
+  fs::remove_all(root_ / "tmp");
+  const Result r = Run({"comprobar", "centro.xml", "--xtemp", xtemp().string()});
+  fs::create_directory(root_ / "tmp");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, AllOf(HasSubstr("No se encuentra la carpeta temporal del sistema (TMPDIR=" +
+                                     (root_ / "tmp").string() + ")"),
+                           ::testing::Not(HasSubstr("filesystem error"))));
+}
+
 TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
   ASSERT_EQ(Export("centro.xml").status, 0);
   const auto before = Tables();

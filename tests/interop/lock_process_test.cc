@@ -92,7 +92,8 @@ TEST_F(LockProcessTest, ATableHeldExclusivelyElsewhereCannotBeOpenedOrReplaced) 
     EXPECT_THAT([&] { table.Open(access); },
                 ThrowsMessage<Error>(::testing::StrEq(
                     "No se puede abrir la tabla SOLUC de la carpeta " + dir_.string() +
-                    ": está abierta en otro programa")));
+                    ": está abierta en otro programa, probablemente Tablerix. Ciérrelo (o guarde "
+                    "y cierre el horario) y vuelva a intentarlo")));
     EXPECT_FALSE(table.is_open());
   }
   DbfTable replacement(dir_, "SOLUC");
