@@ -133,7 +133,8 @@ std::vector<Finding> StagedTables::CleanUp() {
   bool index_left = false;
   for (const Entry& entry : entries_) {
     for (std::string& w : RemoveIndexFiles(dir_, Name(entry.target), steps_)) {
-      note(FindingKind::kFileLeft, std::move(w));
+      note(FindingKind::kFileLeft,
+           std::move(w) + " La próxima exportación o importación intentará borrarlo de nuevo.");
       index_left = true;
     }
   }
