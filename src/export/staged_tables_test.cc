@@ -14,6 +14,7 @@
 namespace pasahorario {
 namespace {
 using namespace testing_support;
+using ::testing::AnyOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -394,6 +395,63 @@ TEST_F(StagedTablesTest, AnUndoStoppedAtAnyStepLeavesTheOldTablesToTheNextRun) {
     EXPECT_EQ(Snapshot(dir), j == undo_decided ? AllNew(old_files) : old_files);
     EXPECT_EQ(PendingRepair(dir), "");
   }
+}
+
+// Any step up to the last rename of a table that fails (a flush, a copy, a
+// journal written or renamed, a table renamed): the export fails, says that
+// no table changed, and leaves the folder as it was, with nothing for the
+// next run to do.
+TEST_F(StagedTablesTest, AFailingStepBeforeTheCommitPointLeavesEverythingAsItWas) {
+  const std::vector<std::string> commit_log = CountSteps(false);
+  const int last_rename = StepNumber(commit_log, kLastTableRename);
+  ASSERT_GT(last_rename, 0);
+  for (int j = 1; j <= last_rename; ++j) {
+    SCOPED_TRACE("falla el paso " + std::to_string(j) + ": " + commit_log[j - 1]);
+    const fs::path dir = dir_ / ("j" + std::to_string(j));
+    const auto old_files = AllOld(dir);
+    {
+      ScriptedSteps steps;
+      steps.to_disk = false;
+      steps.failing_steps = {j};
+      StagedTables staged(dir, steps);
+      try {
+        StageAndCommit(staged);
+        ADD_FAILURE() << "no error";
+      } catch (const Error& e) {
+        EXPECT_THAT(e.what(), HasSubstr("no queda espacio en el disco (simulado)"));
+        EXPECT_THAT(e.what(), AnyOf(HasSubstr("No se ha cambiado ninguna tabla de trabajo."),
+                                    HasSubstr("Las tablas de trabajo anteriores se han dejado")));
+      }
+    }
+    EXPECT_EQ(Snapshot(dir), old_files);
+    EXPECT_EQ(PendingRepair(dir), "");
+  }
+}
+
+// The folder not flushed once the journal is in place, and then the journal
+// not removed either: the journal stands, so every file it names stays and
+// the next run finishes the replacement.
+TEST_F(StagedTablesTest, AJournalThatCannotBeTakenBackKeepsEveryFileItNames) {
+  const std::vector<std::string> commit_log = CountSteps(false);
+  const int journal_named = StepNumber(commit_log, kUndoDecided);
+  ASSERT_GT(journal_named, 0);
+  ASSERT_EQ(commit_log[journal_named], "flush-dir");
+  const auto old_files = Snapshot(dir_);
+  {
+    ScriptedSteps steps;
+    steps.failing_steps = {journal_named + 1, journal_named + 2};
+    StagedTables staged(dir_, steps);
+    try {
+      StageAndCommit(staged);
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_THAT(e.what(), HasSubstr("terminará de sustituir las tablas"));
+    }
+    EXPECT_EQ(steps.log.back(), "remove PASAHORARIO.DIARIO");
+  }
+  EXPECT_THAT(PendingRepair(dir_), HasSubstr("la terminará"));
+  EXPECT_THAT(RepairExchangeDir(dir_), StartsWith("Se ha terminado una exportación"));
+  EXPECT_EQ(Snapshot(dir_), AllNew(old_files));
 }
 
 // Once the six tables are in place the export has succeeded: a step after
