@@ -174,6 +174,8 @@ std::vector<Finding> StagedTables::CleanUp() {
 }
 
 void StagedTables::Undo(size_t replaced, const std::string& failure) {
+  // Nothing replaced yet: taking the journal away takes the decision back.
+  if (replaced == 0) Unwind(failure, true);
   // The undo's journal takes the journal's name: from here the next run
   // takes the replacement back. Until it has, the replacement stands, and
   // every file the journal names stays for the next run to finish it.

@@ -39,9 +39,10 @@ class StagedTables {
   // flushed, the index files, the copies and the journals removed.
   // A journal is never written in place: each one takes the journal's name
   // whole, by a rename, so the journal on the disk always says one direction.
-  // When a replacement fails, the undo's journal takes the journal's name,
-  // the ones already made are undone, every old table is back as it was,
-  // the staged files are removed, and Error says what failed. When the undo
+  // When a replacement fails, the undo's journal takes the journal's name
+  // (the journal is removed instead when none was made), the ones already
+  // made are undone, every old table is back as it was, the staged files
+  // are removed, and Error says what failed. When the undo
   // cannot take its first steps (its journal renamed, the folder flushed) or
   // an old table cannot be put back, Error says so and what the next run
   // does; nothing the journal names is removed then.
