@@ -3,7 +3,9 @@
 // replaced, that names for each table its staged file, the table file and
 // the copy of the old table. Its direction says whether an interrupted
 // replacement is to be finished (the decision was taken) or undone (a
-// replacement failed and was being taken back). Also the names of the
+// replacement failed and was being taken back). A journal is written whole
+// under a temporary name and renamed to the journal's, never written in
+// place, so the file under the journal's name is always a whole one. Also the names of the
 // files that the export makes beside the tables.
 #pragma once
 #include <optional>
@@ -39,11 +41,21 @@ std::string FormatJournal(const Journal& journal);
 // for them (so a damaged journal never moves a file of anyone else's).
 std::optional<Journal> ParseJournal(std::string_view text);
 
-// True for the names the export gives its own files beside a work table
+// What a file of the export's own is, by its name: a staged table
 // ("<TABLE>.DBF" followed by one or more ".nuevo~N-N" or ".anterior~N-N",
-// the table being one of the six, in any letter case), and false for every
-// other name, the journal's included.
+// the last one ".nuevo"), a copy of an old table (the last one
+// ".anterior"), a journal not under the journal's name (the journal's name
+// followed by such suffixes); the table being one of the six and the
+// letter case any. kNone for every other name, the journal's own included.
+enum class LeftoverKind { kNone, kStaged, kCopy, kJournal };
+LeftoverKind ClassifyLeftover(std::string_view file_name);
+
+// True for the names of ClassifyLeftover other than kNone.
 bool IsExportLeftover(std::string_view file_name);
+
+// The table file a staged table or copy is for, as its name spells it:
+// "asigt.dbf" for "asigt.dbf.anterior~1-2". Requires: a kStaged or kCopy name.
+std::string LeftoverTable(std::string_view file_name);
 
 // True when `file_name` is the .DBF of one of the six tables, any letter case.
 bool IsWorkTableFile(std::string_view file_name);

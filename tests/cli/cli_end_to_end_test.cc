@@ -224,6 +224,35 @@ TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
             Read(fs::path(PASAHORARIO_SOURCE_DIR) / "examples" / "delphos-exportacion.xml"));
 }
 
+// An old index that cannot be removed once the new tables are in place (a
+// folder of that name, which a removal cannot take) does not fail the
+// export: it completes, says what was left, and the next run removes it.
+TEST_F(CliTest, AStepThatFailsAfterTheTablesAreReplacedIsAFindingAndTheNextRunFinishes) {
+  ASSERT_EQ(Export("centro.xml").status, 0);
+  const auto first = Tables();
+  fs::create_directories(xtemp() / "ASIGNOMT.MDX");
+  std::ofstream(xtemp() / "ASIGNOMT.MDX" / "dentro") << "x";
+  std::ofstream(root_ / "centro.xml", std::ios::app) << "\n";  // same tables, other file
+
+  const Result held = Export("centro.xml", {"--hora-inicio", "9:05"});
+  EXPECT_EQ(held.status, 0) << held.err;
+  EXPECT_THAT(held.err, IsEmpty());
+  EXPECT_THAT(held.out, AllOf(StartsWith("Proceso finalizado\n"), HasSubstr("ASIGNOMT.MDX")));
+  EXPECT_EQ(FirstStart(), " 9:05");
+  EXPECT_TRUE(fs::exists(xtemp() / "PASAHORARIO.DIARIO"));
+
+  fs::remove_all(xtemp() / "ASIGNOMT.MDX");
+  std::ofstream(xtemp() / "ASIGNOMT.MDX") << "índice";
+  const Result next = Run({"comprobar", "centro.xml", "--xtemp", xtemp().string()});
+  EXPECT_THAT(next.out, HasSubstr("la próxima exportación o importación la terminará"));
+  const Result repaired = Export("centro.xml");
+  EXPECT_EQ(repaired.status, 0) << repaired.err;
+  EXPECT_THAT(repaired.out, HasSubstr("Se ha terminado una exportación que quedó interrumpida"));
+  EXPECT_EQ(Tables().size(), first.size()) << ::testing::PrintToString(Tables());
+  EXPECT_FALSE(fs::exists(xtemp() / "ASIGNOMT.MDX"));
+  EXPECT_FALSE(fs::exists(xtemp() / "PASAHORARIO.DIARIO"));
+}
+
 TEST_F(CliTest, ImportAfterExportPrintsTheResultAndEveryUnmatchedValue) {
   ASSERT_EQ(Export("centro.xml").status, 0);
   // The example solution: one session in a lab DELPHOS does not know yet.
