@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "base/regular_file.h"
 #include "base/text.h"
 
 namespace pasahorario {
@@ -89,6 +90,10 @@ bool IsExportLeftover(std::string_view file_name) {
   std::string_view last_tag;
   return !prefix.empty() &&
          StagingSuffixes(std::string_view(lower).substr(prefix.size()), &last_tag);
+}
+
+std::string ReadJournalText(const std::filesystem::path& file) {
+  return ReadRegularFile(file, kMaxJournalBytes).value_or("");
 }
 
 std::string FormatJournal(const Journal& journal) {
