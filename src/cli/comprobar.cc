@@ -8,6 +8,7 @@
 #include "base/utf8_path.h"
 #include "export/recovery.h"
 #include "export/table_locks.h"
+#include "shell/exchange_lock.h"
 #include "worktables/table_path.h"
 
 namespace pasahorario {
@@ -70,6 +71,9 @@ bool DryRun::has_findings() const {
 DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
                  const fs::path& exchange_dir, const AskStartTimeFn& ask_start_time) {
   CheckExchangeDir(exchange_dir);
+  // Nothing the run reads may change under it, nor be taken for what an
+  // interrupted export left.
+  const ExchangeDirLock lock = ExchangeDirLock::ForCheck(exchange_dir);
   DryRun run;
   run.pending_repair = PendingRepair(exchange_dir);  // told, never done: this run writes nothing
   PrivateFolder folder;

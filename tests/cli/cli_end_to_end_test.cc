@@ -134,7 +134,8 @@ TEST_F(CliTest, CompletedExportPrintsWhatItWroteAndExitsZero) {
             HasSubstr("  ASIGNOMT        30 filas\n"), HasSubstr("  DIASHORAST      30 filas\n")));
   EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Hora de Inicio"))) << "no terminal: no question";
   EXPECT_EQ(FirstStart(), "08:00");
-  EXPECT_EQ(Tables().size(), 6u);
+  EXPECT_EQ(Tables().size(), 7u);  // the six and the lock file
+  EXPECT_EQ(Tables().count("PASAHORARIO.BLOQUEO"), 1u);
 
   EXPECT_EQ(Export("centro.xml", {"--hora-inicio", "9:05"}).status, 0);
   EXPECT_EQ(FirstStart(), " 9:05");
