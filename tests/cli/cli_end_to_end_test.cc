@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/exchange_lock.h"
 #include "worktables/dbf_table.h"
 
 namespace {
@@ -266,6 +267,44 @@ TEST_F(CliTest, PathsWithBlanksAndAccents) {
       Run({"exportar", (folder / "centro ñ").string(), "--xtemp", (folder / "xtemp").string()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(fs::exists(folder / "xtemp" / "ASIGNOMT.DBF"));
+}
+
+TEST_F(CliTest, EveryCommandIsRefusedAtOnceWhileAnotherWorksInTheFolder) {
+  ASSERT_EQ(Export("centro.xml").status, 0);
+  GenerateSolution();
+  // An export that stopped half-way: the command holding the lock may be
+  // in the middle of its own, which nobody else may take for leftovers.
+  std::ofstream(xtemp() / "ASIGNOMT.DBF.nuevo~1-1") << "tabla a medias";
+  const auto tables = Tables();
+  const auto root_files = Tables(root_);
+  const std::string busy = "Otra exportación o importación está trabajando en la carpeta " +
+                           xtemp().string() + "; espere a que termine.\n";
+  {
+    // Another program (this test) holds the folder.
+    const pasahorario::ExchangeDirLock held = pasahorario::ExchangeDirLock::ForCommand(xtemp());
+    ASSERT_TRUE(held.held());
+    const struct {
+      std::string command;
+      std::string err;
+    } cases[] = {
+        {"exportar", busy},
+        {"importar", busy},
+        {"comprobar", "La carpeta " + xtemp().string() +
+                          " está ocupada: otra exportación, importación o comprobación está "
+                          "trabajando en ella. Vuelva a comprobar cuando termine.\n"},
+    };
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.command);
+      const Result r = Run({c.command, "centro.xml", "--xtemp", xtemp().string()});
+      EXPECT_EQ(r.status, 1);
+      EXPECT_EQ(r.err, c.err);
+      EXPECT_EQ(Tables(), tables);
+      EXPECT_EQ(Tables(root_), root_files);
+    }
+  }
+  // Released, the file left in the folder holds nobody back.
+  EXPECT_EQ(Export("centro.xml").status, 0);
+  EXPECT_FALSE(fs::exists(xtemp() / "ASIGNOMT.DBF.nuevo~1-1"));
 }
 
 TEST_F(CliTest, ComprobarWritesNothingAndTellsWhatItFoundInItsExitStatus) {
