@@ -90,7 +90,9 @@ DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
   for (const char* table : kImportTables) {
     std::error_code ec;
     const fs::path file = dbf::ResolveLetterCase(exchange_dir / (std::string(table) + ".DBF"));
-    if (!fs::is_regular_file(file, ec)) run.import_missing.emplace_back(table);
+    // Something else under the name is not missing: the import would fail
+    // on it, and so does its check.
+    if (!fs::exists(file, ec)) run.import_missing.emplace_back(table);
   }
   if (!run.import_missing.empty()) return run;
   try {
