@@ -120,7 +120,7 @@ bool LockedFile::WriteAt(uint64_t offset, std::string_view bytes, std::string* r
         ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      *reason = ErrnoText(n < 0 ? errno : EIO);
+      *reason = ErrnoText(n < 0 ? errno : ENOSPC);  // nothing written, no error: a full disk
       return false;
     }
     done += static_cast<size_t>(n);

@@ -93,7 +93,7 @@ bool LockedFile::WriteAt(uint64_t offset, std::string_view bytes, std::string* r
     const size_t chunk = std::min<size_t>(bytes.size() - done, 1 << 30);
     const int n = _write(fd_, bytes.data() + done, static_cast<unsigned>(chunk));
     if (n <= 0) {
-      *reason = ErrnoText(n < 0 ? errno : EIO);
+      *reason = ErrnoText(n < 0 ? errno : ENOSPC);  // nothing written, no error: a full disk
       return false;
     }
     done += static_cast<size_t>(n);
