@@ -3,7 +3,7 @@
 // reads, run without writing anything the user keeps. The tables and the
 // result are built in a private temporary folder that is removed at the
 // end, so the exchange directory and the chosen file's folder are left
-// byte for byte.
+// byte for byte (apart from the lock file, made when missing).
 #pragma once
 #include <filesystem>
 #include <optional>
