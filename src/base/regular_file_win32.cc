@@ -24,8 +24,8 @@ struct Descriptor {
 
 std::optional<std::string> ReadRegularFile(const std::filesystem::path& file, uint64_t limit) {
   int fd = -1;
-  const errno_t error = _wsopen_s(&fd, file.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT,
-                                  _SH_DENYNO, _S_IREAD);
+  const errno_t error =
+      _wsopen_s(&fd, file.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYNO, _S_IREAD);
   if (error != 0) {
     if (error == ENOENT) return std::nullopt;
     std::error_code ec;

@@ -47,7 +47,8 @@ Interrupted Look(const fs::path& dir) {
       found.leftovers.push_back(it->path());
     }
   }
-  if (!found.journal_file.empty()) found.journal = ParseJournal(ReadJournalText(found.journal_file));
+  if (!found.journal_file.empty())
+    found.journal = ParseJournal(ReadJournalText(found.journal_file));
   return found;
 }
 

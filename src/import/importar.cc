@@ -60,8 +60,8 @@ ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& c
   Report& report = summary.report;
   // What an import stopped while it saved its result left beside the
   // chosen file.
-  for (std::string& warning : RemoveLeftTemporaries(
-           PathFromUtf8(delphos::NombreResultado(PathToUtf8(chosen_file))))) {
+  for (std::string& warning :
+       RemoveLeftTemporaries(PathFromUtf8(delphos::NombreResultado(PathToUtf8(chosen_file))))) {
     report.Add({FindingKind::kFileLeft, "", 0, "", std::move(warning)});
   }
   // The tables are held until everything is read from them; the result is

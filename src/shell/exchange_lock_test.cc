@@ -50,8 +50,8 @@ TEST_F(ExchangeDirLockTest, WhileOneHoldsItEveryOtherIsRefusedAtOnce) {
   for (const bool check_first : {false, true}) {
     SCOPED_TRACE(check_first);
     {
-      const ExchangeDirLock first = check_first ? ExchangeDirLock::ForCheck(dir_)
-                                                : ExchangeDirLock::ForCommand(dir_);
+      const ExchangeDirLock first =
+          check_first ? ExchangeDirLock::ForCheck(dir_) : ExchangeDirLock::ForCommand(dir_);
       EXPECT_TRUE(first.held());
       EXPECT_EQ(Refusal([&] { ExchangeDirLock::ForCommand(dir_); }), busy);
       EXPECT_EQ(Refusal([&] { ExchangeDirLock::ForCheck(dir_); }), occupied);
@@ -80,9 +80,8 @@ TEST_F(ExchangeDirLockTest, AMissingFolderHoldsNothingAndIsNotMade) {
 TEST_F(ExchangeDirLockTest, SomethingElseUnderTheNameIsRefusedNamingIt) {
   fs::create_directory(lock_file());
   for (const bool check : {false, true}) {
-    const auto refusal = Refusal([&] {
-      check ? ExchangeDirLock::ForCheck(dir_) : ExchangeDirLock::ForCommand(dir_);
-    });
+    const auto refusal = Refusal(
+        [&] { check ? ExchangeDirLock::ForCheck(dir_) : ExchangeDirLock::ForCommand(dir_); });
     ASSERT_TRUE(refusal);
     EXPECT_THAT(*refusal, StartsWith("No se puede usar el archivo " + PathToUtf8(lock_file())));
     EXPECT_THAT(*refusal, HasSubstr("es una carpeta, no un archivo"));

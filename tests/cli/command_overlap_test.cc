@@ -126,9 +126,8 @@ class CommandOverlapTest : public ::testing::Test {
     if (command.kind == Command::kCheck) {
       try {
         delphos::XmlDocument doc = delphos::XmlDocument::Load(chosen());
-        Comprobar(doc, chosen(), xtemp(), [&ui](const std::string& entry) {
-          return ui.AskStartTime(entry);
-        });
+        Comprobar(doc, chosen(), xtemp(),
+                  [&ui](const std::string& entry) { return ui.AskStartTime(entry); });
         return kRan;
       } catch (const std::exception& e) {
         const bool busy = std::string(e.what()) ==
