@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "base/regular_file.h"
 #include "base/text.h"
 
 namespace pasahorario {
@@ -107,6 +108,10 @@ bool IsExportLeftover(std::string_view file_name) {
 std::string LeftoverTable(std::string_view file_name) {
   const std::string_view prefix = TablePrefix(AsciiLower(file_name));
   return std::string(file_name.substr(0, prefix.size()));
+}
+
+std::string ReadJournalText(const std::filesystem::path& file) {
+  return ReadRegularFile(file, kMaxJournalBytes).value_or("");
 }
 
 std::string FormatJournal(const Journal& journal) {

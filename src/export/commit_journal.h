@@ -8,6 +8,8 @@
 // place, so the file under the journal's name is always a whole one. Also the names of the
 // files that the export makes beside the tables.
 #pragma once
+#include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +19,10 @@ namespace pasahorario {
 
 // The journal's file name in the exchange directory.
 inline constexpr std::string_view kJournalName = "PASAHORARIO.DIARIO";
+
+// A journal names six tables with three short file names each; one longer
+// than this is damaged.
+inline constexpr uint64_t kMaxJournalBytes = 8 * 1024;
 
 struct JournalEntry {
   std::string staged;  // "ASIGNOMT.DBF.nuevo~123-1": the new table, until renamed
@@ -35,6 +41,12 @@ struct Journal {
 // The journal's bytes; they end with a closing line, so that a journal cut
 // short is never taken for a whole one.
 std::string FormatJournal(const Journal& journal);
+
+// The bytes of the journal file `file`; empty when there is none. Throws
+// Error naming the file when it is not a regular file (a folder, a pipe:
+// never waited on) or is longer than kMaxJournalBytes (it is damaged), or
+// cannot be read.
+std::string ReadJournalText(const std::filesystem::path& file);
 
 // The journal in `text`, or nothing when the text is cut short, damaged, or
 // names a file that is not one of the six tables or a name the export makes

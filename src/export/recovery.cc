@@ -1,7 +1,5 @@
 #include "export/recovery.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -73,14 +71,6 @@ Journal Interrupted::UndoFromCopies() const {
   return undo;
 }
 
-std::string ReadWhole(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw Error("No se pudo leer el archivo " + PathToUtf8(file));
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw Error("No se pudo leer el archivo " + PathToUtf8(file));
-  return text;
-}
-
 Interrupted Look(const fs::path& dir) {
   Interrupted found;
   std::error_code ec;
@@ -107,7 +97,8 @@ Interrupted Look(const fs::path& dir) {
         break;
     }
   }
-  if (!found.journal_file.empty()) found.journal = ParseJournal(ReadWhole(found.journal_file));
+  if (!found.journal_file.empty())
+    found.journal = ParseJournal(ReadJournalText(found.journal_file));
   return found;
 }
 

@@ -10,6 +10,7 @@
 #include "export/recovery.h"
 #include "shell/command_line.h"
 #include "shell/exchange_dir.h"
+#include "shell/exchange_lock.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;
@@ -116,6 +117,9 @@ void TMForm::BExportarClick() {
   last_export_.reset();
   last_import_.reset();
   Run([this] {
+    // Held to the end of the command: the repair, the questions asked and
+    // every write happen under it.
+    const ExchangeDirLock lock = ExchangeDirLock::ForCommand(exchange_dir());
     RepairExchangeDirFirst();
     if (!ChooseExistingFile(-1)) return;
     LoadDocument();
@@ -132,6 +136,9 @@ void TMForm::BImportarClick() {
   last_export_.reset();
   last_import_.reset();
   Run([this] {
+    // Held to the end of the command: the repair, the questions asked and
+    // every write happen under it.
+    const ExchangeDirLock lock = ExchangeDirLock::ForCommand(exchange_dir());
     RepairExchangeDirFirst();
     if (!ChooseExistingFile(0)) return;
     ui_.SetBusy(true);

@@ -449,7 +449,9 @@ TEST_F(TMFormTest, EitherCommandFirstFinishesAnInterruptedExportAndSaysSo) {
                                          PathToUtf8(xtemp)));
     EXPECT_EQ(ui_.calls[2], kNoExiste);
     EXPECT_EQ(OldTable(), "tabla nueva");
-    EXPECT_EQ(std::distance(fs::directory_iterator(xtemp), fs::directory_iterator()), 1);
+    // The table and the lock file, which stays.
+    EXPECT_EQ(std::distance(fs::directory_iterator(xtemp), fs::directory_iterator()), 2);
+    EXPECT_TRUE(fs::is_regular_file(xtemp / "PASAHORARIO.BLOQUEO"));
   }
 }
 
