@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <map>
 #include <string>
 
 #include "base/durable_file.h"
@@ -80,6 +81,41 @@ TEST(DurableFileTest, AFullDiskSaysSo) {
   }
 }
 
+TEST_F(AtomicFileTest, TemporariesLeftByAStoppedWriteAreRemovedAndNothingElse) {
+  const fs::path target = dir_ / "Resultado.xml";
+  // What a write stopped before its rename leaves, as it names it.
+  const fs::path left = StagingPath(target, "nuevo");
+  testing_support::WriteBytes(left, "a medias");
+  testing_support::WriteBytes(dir_ / "Resultado.xml.nuevo~7-12", "a medias");
+  const std::map<std::string, bool> others = {
+      {"Resultado.xml", true},
+      {"Resultado.xml.nuevo~7-", true},
+      {"Resultado.xml.nuevo~x-1", true},
+      {"Resultado.xml.nuevo~1-1.bak", true},
+      {"Resultado.xml.anterior~1-1", true},
+      {"Resultado.xmlx.nuevo~1-1", true},
+      {"Otro.xml.nuevo~1-1", true},
+      {"Resultado.xml.nuevo~8-8", false},  // a folder: not one of ours
+  };
+  for (const auto& [name, file] : others) {
+    if (file) {
+      testing_support::WriteBytes(dir_ / name, name);
+    } else {
+      fs::create_directory(dir_ / name);
+    }
+  }
+  EXPECT_TRUE(RemoveLeftTemporaries(target).empty());
+  EXPECT_FALSE(fs::exists(left));
+  EXPECT_FALSE(fs::exists(dir_ / "Resultado.xml.nuevo~7-12"));
+  for (const auto& [name, file] : others) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(fs::exists(dir_ / name));
+    if (file) {
+      EXPECT_EQ(FileBytes(dir_ / name), name);
+    }
+  }
+}
+
 TEST(SystemErrorTextTest, ReasonsUsersMeetAreSpanish) {
   struct Case {
     int error;
@@ -96,12 +132,40 @@ TEST(SystemErrorTextTest, ReasonsUsersMeetAreSpanish) {
       {EIO, "error de entrada/salida del disco"},
       {EBUSY, "está en uso"},
       {ENAMETOOLONG, "el nombre es demasiado largo"},
+      {ENOTEMPTY, "es una carpeta y no está vacía"},
+      {ENOTDIR, "una parte de la ruta no es una carpeta"},
+      {EXDEV, "los dos nombres están en unidades distintas"},
+      {EFBIG, "el archivo es demasiado grande"},
+      {ENOMEM, "no hay memoria suficiente"},
+      {EAGAIN, "otro programa lo tiene bloqueado"},
+      {ENXIO, "no es un archivo normal (es una tubería o un dispositivo)"},
+      {EINVAL,
+       "la operación no es válida para ese nombre (¿una carpeta donde debería haber un archivo, o "
+       "al revés?)"},
+      {ETIMEDOUT, "se ha perdido la conexión con la unidad de red"},
       {-7, "error del sistema número -7"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.error);
     EXPECT_EQ(ErrnoText(c.error), c.text);
   }
+#ifdef _WIN32
+  // The system's own codes: Spanish words whatever the system's language.
+  const Case windows[] = {
+      {5, "no hay permiso para hacerlo (código 5)"},
+      {32, "está abierto en otro programa (código 32)"},
+      {39, "no queda espacio en el disco (el disco está lleno) (código 39)"},
+      {112, "no queda espacio en el disco (el disco está lleno) (código 112)"},
+      {145, "es una carpeta y no está vacía (código 145)"},
+      {267,
+       "una parte de la ruta no es una carpeta, o es una carpeta donde debería haber un archivo "
+       "(código 267)"},
+  };
+  for (const Case& c : windows) {
+    SCOPED_TRACE(c.error);
+    EXPECT_EQ(SystemErrorText(std::error_code(c.error, std::system_category())), c.text);
+  }
+#endif
   EXPECT_EQ(SystemErrorText(std::make_error_code(std::errc::no_space_on_device)),
             ErrnoText(ENOSPC));
 }

@@ -44,6 +44,9 @@ std::string Counted(FindingKind kind, int n) {
     case FindingKind::kFileLeft:
       what = one ? "archivo sin borrar" : "archivos sin borrar";
       break;
+    case FindingKind::kNotFlushed:
+      what = one ? "carpeta sin guardar en el disco" : "carpetas sin guardar en el disco";
+      break;
   }
   return std::to_string(n) + " " + what;
 }

@@ -19,6 +19,7 @@ enum class FindingKind {
   kOldSolution,      // a solution older than the tables of the last export
   kCodePageAssumed,  // text decoded in a code page the table does not declare
   kFileLeft,         // a file of ours that could not be removed after a replacement
+  kNotFlushed,       // a folder whose new entries could not be flushed to the disk
 };
 
 struct Finding {

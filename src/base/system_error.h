@@ -9,14 +9,17 @@ namespace pasahorario {
 
 // The reason for the C library error number `error` (errno): Spanish text
 // for the failures users meet (full disk, read-only disk, no permission, no
-// such file, a folder, too many links, input/output error, in use, name too
-// long, quota); "error del sistema número N" for the rest.
+// such file, a folder where a file should be or a folder not empty, a pipe
+// or a device, too many links, input/output error, in use, locked, name too
+// long, quota, file too large, no memory, a lost network drive);
+// "error del sistema número N" for the rest.
 std::string ErrnoText(int error);
 
 // The reason behind `ec`. Errors of the generic category, and on POSIX of
-// the system category, as ErrnoText. On Windows a system-category code is
-// worded by the system (in its own language), with the code kept:
-// "Acceso denegado. (código 5)".
+// the system category, as ErrnoText. On Windows a system-category code
+// users meet gets Spanish words, and any other is worded by the system (in
+// its own language); the code is kept: "no hay permiso para hacerlo
+// (código 5)".
 std::string SystemErrorText(const std::error_code& ec);
 
 // The reason for the calling thread's last failed system call (errno on

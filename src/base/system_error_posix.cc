@@ -7,6 +7,7 @@ namespace pasahorario {
 
 std::string PlatformErrnoText(int error) {
   if (error == EDQUOT) return "se ha agotado la cuota de disco del usuario";
+  if (error == ESTALE) return "se ha perdido la conexión con la unidad de red";
   return "error del sistema número " + std::to_string(error);
 }
 

@@ -11,6 +11,7 @@
 #include "export/recovery.h"
 #include "export/table_locks.h"
 #include "shell/error_text.h"
+#include "shell/exchange_lock.h"
 #include "worktables/table_path.h"
 
 namespace pasahorario {
@@ -80,6 +81,9 @@ DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
   // The export's refusal, which the dry run would not meet since it writes
   // elsewhere; without the folder the import is not worth trying either.
   CheckExchangeDir(exchange_dir);
+  // Nothing the run reads may change under it, nor be taken for what an
+  // interrupted export left.
+  const ExchangeDirLock lock = ExchangeDirLock::ForCheck(exchange_dir);
   DryRun run;
   run.pending_repair = PendingRepair(exchange_dir);  // told, never done: this run writes nothing
   PrivateFolder folder;
@@ -100,7 +104,9 @@ DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
   for (const char* table : kImportTables) {
     std::error_code ec;
     const fs::path file = dbf::ResolveLetterCase(exchange_dir / (std::string(table) + ".DBF"));
-    if (!fs::is_regular_file(file, ec)) run.import_missing.emplace_back(table);
+    // Something else under the name is not missing: the import would fail
+    // on it, and so does its check.
+    if (!fs::exists(file, ec)) run.import_missing.emplace_back(table);
   }
   if (!run.import_missing.empty()) return run;
   try {

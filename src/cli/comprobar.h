@@ -3,7 +3,7 @@
 // reads, run without writing anything the user keeps. The tables and the
 // result are built in a private temporary folder that is removed at the
 // end, so the exchange directory and the chosen file's folder are left
-// byte for byte.
+// byte for byte (apart from the lock file, made when missing).
 #pragma once
 #include <filesystem>
 #include <optional>
@@ -41,8 +41,10 @@ struct DryRun {
 // `exchange_dir`. A failure of either direction is kept in the result with
 // its message, not thrown; the import is tried even when the export would
 // fail. `doc`'s SALIDAS is replaced when the import is tried. Throws Error
-// when `exchange_dir` is not a directory (neither direction could run) and
-// when the private temporary folder cannot be made.
+// when `exchange_dir` is not a directory (neither direction could run),
+// when another export, import or check is working in it (the directory is
+// "ocupada"; ExchangeDirLock::ForCheck, held for the whole run) and when
+// the private temporary folder cannot be made.
 DryRun Comprobar(delphos::XmlDocument& doc, const std::filesystem::path& chosen_file,
                  const std::filesystem::path& exchange_dir, const AskStartTimeFn& ask_start_time);
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "base/regular_file.h"
 #include "base/text.h"
 
 namespace pasahorario {
@@ -83,12 +84,34 @@ bool IsWorkTableFile(std::string_view file_name) {
   return !prefix.empty() && prefix.size() == lower.size();
 }
 
-bool IsExportLeftover(std::string_view file_name) {
+LeftoverKind ClassifyLeftover(std::string_view file_name) {
   const std::string lower = AsciiLower(file_name);
-  const std::string_view prefix = TablePrefix(lower);
+  const std::string journal = AsciiLower(kJournalName);
   std::string_view last_tag;
-  return !prefix.empty() &&
-         StagingSuffixes(std::string_view(lower).substr(prefix.size()), &last_tag);
+  if (lower.starts_with(journal)) {
+    return StagingSuffixes(std::string_view(lower).substr(journal.size()), &last_tag)
+               ? LeftoverKind::kJournal
+               : LeftoverKind::kNone;
+  }
+  const std::string_view prefix = TablePrefix(lower);
+  if (prefix.empty() ||
+      !StagingSuffixes(std::string_view(lower).substr(prefix.size()), &last_tag)) {
+    return LeftoverKind::kNone;
+  }
+  return last_tag == "nuevo" ? LeftoverKind::kStaged : LeftoverKind::kCopy;
+}
+
+bool IsExportLeftover(std::string_view file_name) {
+  return ClassifyLeftover(file_name) != LeftoverKind::kNone;
+}
+
+std::string LeftoverTable(std::string_view file_name) {
+  const std::string_view prefix = TablePrefix(AsciiLower(file_name));
+  return std::string(file_name.substr(0, prefix.size()));
+}
+
+std::string ReadJournalText(const std::filesystem::path& file) {
+  return ReadRegularFile(file, kMaxJournalBytes).value_or("");
 }
 
 std::string FormatJournal(const Journal& journal) {

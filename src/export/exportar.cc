@@ -93,9 +93,7 @@ ExportSummary ExportarTodo(const delphos::XmlDocument& doc, const fs::path& exch
       {"ASIGT", ExportarAsignaturas(doc, staged.Stage("ASIGT"), asignomt, report)});
   summary.tables.push_back(
       {"DIASHORAST", ExportarTramos(doc, staged.Stage("DIASHORAST"), ask_start_time, report)});
-  for (std::string& warning : staged.Commit()) {
-    report.Add({FindingKind::kFileLeft, "", 0, "", std::move(warning)});
-  }
+  for (Finding& finding : staged.Commit()) report.Add(std::move(finding));
   return summary;
 }
 

@@ -34,9 +34,11 @@ void CheckExchangeDir(const std::filesystem::path& dir);
 // document that is not a DELPHOS export (root other than SERVICIO, no
 // SALIDAS, none of the six sections), for an exchange directory that
 // does not exist or cannot be listed, and for a table that another program
-// holds (CheckTablesNotHeld). A copy of an old table that cannot be removed
-// after the replacement is a finding of the report. A section the document lacks is named
-// in absent_sections and its table is written without rows.
+// holds (CheckTablesNotHeld). Once the six tables are in place the export
+// has succeeded: a step after that which fails (the folder not flushed, an
+// old index, a copy or the journal not removed) is a finding of the report,
+// and the next run finishes it. A section the document lacks is named in
+// absent_sections and its table is written without rows.
 ExportSummary ExportarTodo(const delphos::XmlDocument& doc,
                            const std::filesystem::path& exchange_dir,
                            const AskStartTimeFn& ask_start_time);

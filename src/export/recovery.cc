@@ -1,7 +1,5 @@
 #include "export/recovery.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -18,30 +16,59 @@ namespace {
 
 // What an exchange directory holds of an interrupted replacement.
 struct Interrupted {
-  fs::path journal_file;            // empty when there is no journal
-  std::optional<Journal> journal;   // empty when there is none or it is not whole
-  std::vector<fs::path> leftovers;  // staged files and copies of old tables
-  bool empty() const { return journal_file.empty() && leftovers.empty(); }
-  // Only copies of old tables and no journal: an export that finished but
-  // could not remove them. The staged tables had all taken their places.
-  bool only_copies() const;
+  fs::path journal_file;           // empty when there is no journal
+  std::optional<Journal> journal;  // empty when there is none or it is not whole
+  std::vector<fs::path> staged;    // new tables not in their places
+  std::vector<fs::path> copies;    // copies of old tables
+  std::vector<fs::path> journals;  // journals under a temporary name
+  std::vector<fs::path> tables;    // the work tables' files
+  bool empty() const {
+    return journal_file.empty() && staged.empty() && copies.empty() && journals.empty();
+  }
+  std::vector<fs::path> leftovers() const;
+  // For a journal that is not whole: left by an earlier version of this
+  // program, cut short while it was written in place. Every old table whose
+  // staged table is gone (so it was replaced) gets its copy back, and a
+  // table with neither a staged table nor a copy (so it is new where there
+  // was none) goes, which leaves the tables as before whatever the journal
+  // said. Tables are only touched while staged tables remain, the mark of a
+  // replacement that stopped halfway.
+  Journal UndoFromCopies() const;
+  // No journal and no staged table: an export that finished and could not
+  // remove every file of its own.
+  bool finished() const { return journal_file.empty() && staged.empty(); }
 };
 
-bool Interrupted::only_copies() const {
-  if (!journal_file.empty() || leftovers.empty()) return false;
-  for (const fs::path& file : leftovers) {
-    const std::string name = AsciiLower(PathToUtf8(file.filename()));
-    if (name.find(".nuevo~") != std::string::npos) return false;
-  }
-  return true;
+std::vector<fs::path> Interrupted::leftovers() const {
+  std::vector<fs::path> all = staged;
+  all.insert(all.end(), copies.begin(), copies.end());
+  all.insert(all.end(), journals.begin(), journals.end());
+  return all;
 }
 
-std::string ReadWhole(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw Error("No se pudo leer el archivo " + PathToUtf8(file));
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw Error("No se pudo leer el archivo " + PathToUtf8(file));
-  return text;
+Journal Interrupted::UndoFromCopies() const {
+  Journal undo{Journal::Direction::kBack, {}};
+  if (staged.empty()) return undo;
+  const auto for_table = [](const std::vector<fs::path>& files, const std::string& table) {
+    std::string found;
+    for (const fs::path& file : files) {
+      const std::string name = PathToUtf8(file.filename());
+      if (AsciiLower(LeftoverTable(name)) == AsciiLower(table)) found = name;
+    }
+    return found;
+  };
+  for (const fs::path& copy : copies) {
+    const std::string name = PathToUtf8(copy.filename());
+    const std::string table = LeftoverTable(name);
+    if (for_table(staged, table).empty()) undo.entries.push_back({"", table, name});
+  }
+  for (const fs::path& file : tables) {
+    const std::string table = PathToUtf8(file.filename());
+    if (for_table(staged, table).empty() && for_table(copies, table).empty()) {
+      undo.entries.push_back({"", table, ""});
+    }
+  }
+  return undo;
 }
 
 Interrupted Look(const fs::path& dir) {
@@ -53,11 +80,25 @@ Interrupted Look(const fs::path& dir) {
     const std::string name = PathToUtf8(it->path().filename());
     if (AsciiLower(name) == journal_name) {
       found.journal_file = it->path();
-    } else if (IsExportLeftover(name)) {
-      found.leftovers.push_back(it->path());
+      continue;
+    }
+    if (IsWorkTableFile(name)) found.tables.push_back(it->path());
+    switch (ClassifyLeftover(name)) {
+      case LeftoverKind::kStaged:
+        found.staged.push_back(it->path());
+        break;
+      case LeftoverKind::kCopy:
+        found.copies.push_back(it->path());
+        break;
+      case LeftoverKind::kJournal:
+        found.journals.push_back(it->path());
+        break;
+      case LeftoverKind::kNone:
+        break;
     }
   }
-  if (!found.journal_file.empty()) found.journal = ParseJournal(ReadWhole(found.journal_file));
+  if (!found.journal_file.empty())
+    found.journal = ParseJournal(ReadJournalText(found.journal_file));
   return found;
 }
 
@@ -91,18 +132,27 @@ std::vector<std::string> RollForward(const fs::path& dir, const Journal& journal
   return warnings;
 }
 
-// A replacement was being taken back: every table that was replaced gets
-// its old bytes again, and a table that did not exist before goes.
-void RollBack(const fs::path& dir, const Journal& journal, CommitSteps& steps) {
+// A replacement was being taken back: every table that was replaced (its
+// staged table is gone) gets its old bytes again, and a table that did not
+// exist before goes. A table whose staged table is still there was never
+// replaced and is not touched. Returns how many tables were put back.
+int RollBack(const fs::path& dir, const Journal& journal, CommitSteps& steps) {
+  int put_back = 0;
   for (const JournalEntry& e : journal.entries) {
+    if (!e.staged.empty() && Exists(dir / PathFromUtf8(e.staged))) continue;
     const fs::path target = dir / PathFromUtf8(e.target);
     if (!e.backup.empty()) {
-      if (Exists(dir / PathFromUtf8(e.backup))) steps.Rename(dir / PathFromUtf8(e.backup), target);
-    } else if (!Exists(dir / PathFromUtf8(e.staged)) && Exists(target)) {
+      if (Exists(dir / PathFromUtf8(e.backup))) {
+        steps.Rename(dir / PathFromUtf8(e.backup), target);
+        ++put_back;
+      }
+    } else if (Exists(target)) {
       steps.Remove(target);  // a new table where there was none before
+      ++put_back;
     }
   }
   steps.FlushDirectory(dir);
+  return put_back;
 }
 
 }  // namespace
@@ -131,6 +181,8 @@ std::string RepairExchangeDir(const fs::path& dir, CommitSteps& steps) {
   const Interrupted found = Look(dir);
   if (found.empty()) return {};
   const std::string where = " en la carpeta " + PathToUtf8(dir);
+  const std::string undone = "Se ha deshecho una exportación que quedó interrumpida" + where +
+                             ": las tablas de trabajo son las que había antes de ella.";
   std::string done;
   if (found.journal && found.journal->direction == Journal::Direction::kForward) {
     const std::vector<std::string> warnings = RollForward(dir, *found.journal, steps);
@@ -139,19 +191,22 @@ std::string RepairExchangeDir(const fs::path& dir, CommitSteps& steps) {
     for (const std::string& w : warnings) done += "\n" + w;
   } else if (found.journal) {
     RollBack(dir, *found.journal, steps);
-    done = "Se ha deshecho una exportación que quedó interrumpida" + where +
-           ": las tablas de trabajo son las que había antes de ella.";
-  } else if (found.only_copies()) {
-    done = "Se han borrado las copias de las tablas anteriores que dejó una exportación terminada" +
-           where + " (" + Names(found.leftovers) +
+    done = undone;
+  } else if (!found.journal_file.empty() && RollBack(dir, found.UndoFromCopies(), steps) > 0) {
+    done = undone;
+  } else if (found.finished()) {
+    done = "Se han borrado " +
+           std::string(found.copies.empty() ? "los archivos provisionales"
+                                            : "las copias de las tablas anteriores") +
+           " que dejó una exportación terminada" + where + " (" + Names(found.leftovers()) +
            "); las tablas de trabajo son las de esa exportación.";
   } else {
     done = "Se han borrado los archivos provisionales de una exportación que quedó interrumpida" +
-           where + " (" + Names(found.leftovers) +
+           where + " (" + Names(found.leftovers()) +
            "); las tablas de trabajo no se habían cambiado.";
   }
   // What is left of the export's own files goes, the journal last.
-  for (const fs::path& file : Look(dir).leftovers) steps.Remove(file);
+  for (const fs::path& file : Look(dir).leftovers()) steps.Remove(file);
   steps.FlushDirectory(dir);
   if (!found.journal_file.empty()) {
     steps.Remove(found.journal_file);
@@ -163,23 +218,23 @@ std::string RepairExchangeDir(const fs::path& dir, CommitSteps& steps) {
 std::string PendingRepair(const fs::path& dir) {
   const Interrupted found = Look(dir);
   if (found.empty()) return {};
-  if (found.only_copies()) {
-    return "La carpeta " + PathToUtf8(dir) +
-           " tiene copias de las tablas anteriores que dejó una "
-           "exportación terminada; la próxima exportación o importación las borrará (" +
-           Names(found.leftovers) + ").";
-  }
   const std::string where = "Una exportación quedó interrumpida en la carpeta " + PathToUtf8(dir);
   if (found.journal && found.journal->direction == Journal::Direction::kForward) {
     return where + "; la próxima exportación o importación la terminará.";
   }
-  if (found.journal) {
+  if (found.journal || (!found.journal_file.empty() && !found.UndoFromCopies().entries.empty())) {
     return where + "; la próxima exportación o importación la deshará.";
+  }
+  if (found.finished()) {
+    return "La carpeta " + PathToUtf8(dir) + " tiene " +
+           (found.copies.empty() ? "archivos provisionales" : "copias de las tablas anteriores") +
+           " que dejó una exportación terminada; la próxima exportación o importación " +
+           (found.copies.empty() ? "los" : "las") + " borrará (" + Names(found.leftovers()) + ").";
   }
   return where +
          " sin llegar a cambiar las tablas; la próxima exportación o importación borrará "
          "sus archivos provisionales (" +
-         Names(found.leftovers) + ").";
+         Names(found.leftovers()) + ").";
 }
 
 }  // namespace pasahorario

@@ -25,10 +25,10 @@ std::string Name(const fs::path& file) { return PathToUtf8(file.filename()); }
 }  // namespace
 
 StagedTables::StagedTables(fs::path dir, CommitSteps& steps)
-    : dir_(std::move(dir)), steps_(steps) {}
+    : dir_(std::move(dir)), steps_(steps), journal_file_(dir_ / PathFromUtf8(kJournalName)) {}
 
 StagedTables::~StagedTables() {
-  if (!committed_) RemoveStaged();
+  if (state_ == State::kStaging) RemoveStaged();
 }
 
 fs::path StagedTables::Stage(std::string_view name) {
@@ -49,9 +49,10 @@ void StagedTables::RemoveStaged() {
   for (const Entry& entry : entries_) RemoveQuietly(entry.staged);
 }
 
-std::vector<std::string> StagedTables::Commit() {
-  const fs::path journal_file = dir_ / PathFromUtf8(kJournalName);
+std::vector<Finding> StagedTables::Commit() {
   Journal journal;
+  fs::path journal_temp;
+  bool journal_named = false;
   try {
     for (const Entry& entry : entries_) steps_.Flush(entry.staged);
     for (Entry& entry : entries_) {
@@ -63,18 +64,23 @@ std::vector<std::string> StagedTables::Commit() {
       journal.entries.push_back(
           {Name(entry.staged), Name(entry.target), entry.backup.empty() ? "" : Name(entry.backup)});
     }
-    steps_.Write(journal_file, FormatJournal(journal));
+    journal_temp = StagingPath(journal_file_, "nuevo");
+    steps_.Write(journal_temp, FormatJournal(journal));
+    // The undo's journal is written now, while nothing has changed: an undo
+    // then only renames and removes, which a full disk does not stop.
+    undo_journal_ = StagingPath(journal_file_, "nuevo");
+    journal.direction = Journal::Direction::kBack;
+    steps_.Write(undo_journal_, FormatJournal(journal));
+    steps_.Rename(journal_temp, journal_file_);
+    journal_named = true;
     steps_.FlushDirectory(dir_);
   } catch (const Error& e) {
-    RemoveQuietly(journal_file);
-    for (const Entry& entry : entries_) {
-      if (!entry.backup.empty()) RemoveQuietly(entry.backup);
-    }
-    RemoveStaged();
-    throw Error(std::string(e.what()) + "\nNo se ha cambiado ninguna tabla de trabajo.");
+    if (!journal_named && !journal_temp.empty()) RemoveQuietly(journal_temp);
+    Unwind(e.what(), journal_named);
   }
 
   // The decision is on the disk: from here a kill is finished by the next run.
+  state_ = State::kDecided;
   for (size_t i = 0; i < entries_.size(); ++i) {
     try {
       steps_.Rename(entries_[i].staged, entries_[i].target);
@@ -82,12 +88,54 @@ std::vector<std::string> StagedTables::Commit() {
       Undo(i, e.what());
     }
   }
-  committed_ = true;
-  steps_.FlushDirectory(dir_);
-  std::vector<std::string> warnings;
+  return CleanUp();
+}
+
+void StagedTables::Unwind(const std::string& failure, bool journal_named) {
+  // The journal goes first: without it the next run takes every other file
+  // of the export's for provisional. Should it stay, so does every file it
+  // names, and the next run finishes the replacement.
+  if (journal_named) {
+    try {
+      steps_.Remove(journal_file_);
+    } catch (const Error& e) {
+      state_ = State::kDecided;
+      throw Error(failure + "\n" + e.what() +
+                  "\nLa próxima exportación o importación terminará de sustituir las tablas.");
+    }
+  }
+  if (!undo_journal_.empty()) RemoveQuietly(undo_journal_);
+  for (const Entry& entry : entries_) {
+    if (!entry.backup.empty()) RemoveQuietly(entry.backup);
+  }
+  RemoveStaged();
+  state_ = State::kDone;
+  throw Error(failure + "\nNo se ha cambiado ninguna tabla de trabajo.");
+}
+
+std::vector<Finding> StagedTables::CleanUp() {
+  std::vector<Finding> findings;
+  const auto note = [&findings](FindingKind kind, std::string text) {
+    findings.push_back({kind, "", 0, "", std::move(text)});
+  };
+  state_ = State::kDone;
+  try {
+    steps_.FlushDirectory(dir_);
+  } catch (const Error& e) {
+    // The journal and the copies stay: should the power go before the
+    // renames reach the disk, the next run still finishes the replacement.
+    note(FindingKind::kNotFlushed,
+         std::string(e.what()) +
+             "; las tablas nuevas ya están en su sitio y la próxima exportación o importación "
+             "terminará de guardarlas y borrará los archivos provisionales.");
+    return findings;
+  }
+  bool index_left = false;
   for (const Entry& entry : entries_) {
     for (std::string& w : RemoveIndexFiles(dir_, Name(entry.target), steps_)) {
-      warnings.push_back(std::move(w));
+      note(FindingKind::kFileLeft,
+           std::move(w) + " La próxima exportación o importación intentará borrarlo de nuevo.");
+      index_left = true;
     }
   }
   for (const Entry& entry : entries_) {
@@ -95,29 +143,53 @@ std::vector<std::string> StagedTables::Commit() {
     try {
       steps_.Remove(entry.backup);
     } catch (const Error& e) {
-      warnings.push_back("No se pudo borrar la copia de la tabla anterior " +
-                         PathToUtf8(entry.backup) + " (" + e.what() +
-                         "); las tablas nuevas ya están en su sitio y la copia se puede borrar.");
+      note(FindingKind::kFileLeft,
+           "No se pudo borrar la copia de la tabla anterior " + PathToUtf8(entry.backup) + " (" +
+               e.what() + "); las tablas nuevas ya están en su sitio y la copia se puede borrar.");
     }
   }
-  steps_.Remove(journal_file);
-  steps_.FlushDirectory(dir_);
-  return warnings;
+  const std::string next_run =
+      "; las tablas nuevas ya están en su sitio y la próxima exportación o importación lo "
+      "borrará.";
+  try {
+    steps_.Remove(undo_journal_);
+  } catch (const Error& e) {
+    note(FindingKind::kFileLeft, e.what() + next_run);
+  }
+  // While an index is left, so is the journal: the next run removes both.
+  if (!index_left) {
+    try {
+      steps_.Remove(journal_file_);
+    } catch (const Error& e) {
+      note(FindingKind::kFileLeft, e.what() + next_run);
+    }
+  }
+  try {
+    steps_.FlushDirectory(dir_);
+  } catch (const Error& e) {
+    note(FindingKind::kNotFlushed,
+         std::string(e.what()) + "; las tablas nuevas ya están en su sitio.");
+  }
+  return findings;
 }
 
 void StagedTables::Undo(size_t replaced, const std::string& failure) {
-  const fs::path journal_file = dir_ / PathFromUtf8(kJournalName);
-  Journal back{Journal::Direction::kBack, {}};
-  for (const Entry& entry : entries_) {
-    back.entries.push_back(
-        {Name(entry.staged), Name(entry.target), entry.backup.empty() ? "" : Name(entry.backup)});
-  }
+  // Nothing replaced yet: taking the journal away takes the decision back.
+  if (replaced == 0) Unwind(failure, true);
+  // The undo's journal takes the journal's name: from here the next run
+  // takes the replacement back. Until it has, the replacement stands, and
+  // every file the journal names stays for the next run to finish it.
   try {
-    steps_.Write(journal_file, FormatJournal(back));
-    steps_.FlushDirectory(dir_);
+    steps_.Rename(undo_journal_, journal_file_);
   } catch (const Error& e) {
     throw Error(failure + "\n" + e.what() +
                 "\nLa próxima exportación o importación terminará de sustituir las tablas.");
+  }
+  try {
+    steps_.FlushDirectory(dir_);
+  } catch (const Error& e) {
+    throw Error(failure + "\n" + e.what() +
+                "\nLa próxima exportación o importación dejará las tablas anteriores.");
   }
   // Newest first.
   std::string lost;
@@ -145,21 +217,34 @@ void StagedTables::Undo(size_t replaced, const std::string& failure) {
   } catch (const Error& e) {
     lost += std::string("\n") + e.what();
   }
-  RemoveStaged();
   if (!lost.empty()) {
     throw Error(failure + lost +
                 "\nLa próxima exportación o importación intentará de nuevo dejar las tablas "
                 "anteriores.");
   }
-  for (size_t j = replaced; j < entries_.size(); ++j) {
-    if (!entries_[j].backup.empty()) RemoveQuietly(entries_[j].backup);
+  // The old tables are back. The journal goes last, and only when every
+  // other file of the export's has gone; else the next run removes them.
+  bool all_removed = true;
+  const auto remove = [this, &all_removed](const fs::path& file) {
+    try {
+      steps_.Remove(file);
+    } catch (const Error&) {
+      all_removed = false;
+    }
+  };
+  for (const Entry& entry : entries_) remove(entry.staged);
+  for (const Entry& entry : entries_) {
+    if (!entry.backup.empty()) remove(entry.backup);
   }
-  RemoveQuietly(journal_file);
-  try {
-    steps_.FlushDirectory(dir_);
-  } catch (const Error&) {
-    // The old tables are in place; a journal that comes back is harmless.
+  if (all_removed) {
+    remove(journal_file_);
+    try {
+      steps_.FlushDirectory(dir_);
+    } catch (const Error&) {
+      // The old tables are in place; a journal that comes back is harmless.
+    }
   }
+  state_ = State::kDone;
   throw Error(failure + "\nLas tablas de trabajo anteriores se han dejado como estaban.");
 }
 

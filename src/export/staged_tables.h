@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/report.h"
 #include "export/commit_steps.h"
 
 namespace pasahorario {
@@ -20,7 +21,7 @@ class StagedTables {
   explicit StagedTables(std::filesystem::path dir, CommitSteps& steps = DiskSteps());
   StagedTables(const StagedTables&) = delete;
   StagedTables& operator=(const StagedTables&) = delete;
-  // Removes every staged file when Commit has not succeeded.
+  // Removes every staged file when Commit has not taken its decision.
   ~StagedTables();
 
   // A fresh path beside table `name` ("ASIGNOMT") for its new .DBF; the file
@@ -31,19 +32,27 @@ class StagedTables {
   // letter case as it is on disk), then deletes the tables' old .MDX files.
   // Requires: every staged file written and closed.
   // In order: every staged file is flushed to the disk; each old table gets
-  // a second name (its copy); the journal (commit_journal.h) is written and
-  // flushed with the folder; only then are the tables renamed, the folder
-  // flushed, the index files, the copies and the journal removed.
-  // When a replacement fails, the ones already made are undone (under a
-  // journal that says so), every old table is back as it was, the staged
-  // files are removed, and Error says what failed (and names any old table
-  // that could not be put back, with the file that still holds it; the
-  // journal then stays, so the next run puts it back).
-  // Returns warnings for the user: a copy of an old table that could not be
-  // removed after a successful replacement, by name.
-  std::vector<std::string> Commit();
+  // a second name (its copy); the journal (commit_journal.h) is written to a
+  // temporary file, flushed, and renamed to the journal's name, beside a
+  // journal prepared for an undo; the folder is flushed. Only then are the
+  // tables renamed (the commit point is the last rename), the folder
+  // flushed, the index files, the copies and the journals removed.
+  // A journal is never written in place: each one takes the journal's name
+  // whole, by a rename, so the journal on the disk always says one direction.
+  // When a replacement fails, the undo's journal takes the journal's name
+  // (the journal is removed instead when none was made), the ones already
+  // made are undone, every old table is back as it was, the staged files
+  // are removed, and Error says what failed. When the undo
+  // cannot take its first steps (its journal renamed, the folder flushed) or
+  // an old table cannot be put back, Error says so and what the next run
+  // does; nothing the journal names is removed then.
+  // Returns, as findings, what failed after the commit point: a folder not
+  // flushed, an index, a copy or a journal not removed. The new tables are
+  // in place then, and the next run finishes what was left.
+  std::vector<Finding> Commit();
 
  private:
+  enum class State { kStaging, kDecided, kDone };
   struct Entry {
     std::string name;
     std::filesystem::path staged;
@@ -52,13 +61,22 @@ class StagedTables {
   };
   void RemoveQuietly(const std::filesystem::path& file);
   void RemoveStaged();
+  // Removes what Commit wrote before its decision, after `failure`; the
+  // journal too when it had taken its name (`journal_named`).
+  [[noreturn]] void Unwind(const std::string& failure, bool journal_named);
   // Takes back the replacements of entries [0, replaced) after `failure`.
   [[noreturn]] void Undo(size_t replaced, const std::string& failure);
+  // The steps after the commit point; what failed, as findings.
+  std::vector<Finding> CleanUp();
 
   std::filesystem::path dir_;
   CommitSteps& steps_;
+  std::filesystem::path journal_file_;
+  std::filesystem::path undo_journal_;  // the journal prepared for an undo
   std::vector<Entry> entries_;
-  bool committed_ = false;
+  // kDecided: the journal is on the disk, and the files it names stay
+  // until the replacement is finished or undone.
+  State state_ = State::kStaging;
 };
 
 }  // namespace pasahorario

@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/atomic_file.h"
 #include "base/utf8_path.h"
 #include "delphos/result_document.h"
 #include "import/import_report.h"
@@ -57,6 +58,12 @@ ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& c
 
   ImportSummary summary;
   Report& report = summary.report;
+  // What an import stopped while it saved its result left beside the
+  // chosen file.
+  for (std::string& warning :
+       RemoveLeftTemporaries(PathFromUtf8(delphos::NombreResultado(PathToUtf8(chosen_file))))) {
+    report.Add({FindingKind::kFileLeft, "", 0, "", std::move(warning)});
+  }
   // The tables are held until everything is read from them; the result is
   // saved once they are released.
   ImportTables tables(exchange_dir);

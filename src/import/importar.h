@@ -40,7 +40,10 @@ struct ImportSummary {
 // Replaces SALIDAS of `doc` (loaded from `chosen_file`) by the teacher and
 // activity records built from the tables of `exchange_dir`, opened for
 // exclusive use, and saves the result beside `chosen_file`. Nothing is
-// written when any step fails; the chosen file is never written.
+// written when any step fails; the chosen file is never written. First
+// removes the temporary files that an earlier import, stopped while it
+// saved, left beside the result (RemoveLeftTemporaries); one that cannot
+// be removed is a finding.
 ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& chosen_file,
                        const std::filesystem::path& exchange_dir);
 

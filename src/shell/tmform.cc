@@ -11,6 +11,7 @@
 #include "shell/command_line.h"
 #include "shell/error_text.h"
 #include "shell/exchange_dir.h"
+#include "shell/exchange_lock.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;
@@ -123,6 +124,9 @@ void TMForm::BExportarClick() {
   last_export_.reset();
   last_import_.reset();
   Run("la exportación", [this] {
+    // Held to the end of the command: the repair, the questions asked and
+    // every write happen under it.
+    const ExchangeDirLock lock = ExchangeDirLock::ForCommand(exchange_dir());
     RepairExchangeDirFirst();
     if (!ChooseExistingFile(-1)) return;
     LoadDocument();
@@ -139,6 +143,9 @@ void TMForm::BImportarClick() {
   last_export_.reset();
   last_import_.reset();
   Run("la importación", [this] {
+    // Held to the end of the command: the repair, the questions asked and
+    // every write happen under it.
+    const ExchangeDirLock lock = ExchangeDirLock::ForCommand(exchange_dir());
     RepairExchangeDirFirst();
     if (!ChooseExistingFile(0)) return;
     ui_.SetBusy(true);

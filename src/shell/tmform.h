@@ -61,9 +61,12 @@ class TMForm {
   // A failed write is shown as an error; the close goes on.
   void FormClose();
   // The export and import commands; each runs to its end before returning.
-  // Each first repairs an interrupted export (RepairExchangeDir), showing
-  // what it repaired in a message, before it touches anything else in the
-  // exchange directory.
+  // Each first takes the exchange directory's lock (ExchangeDirLock), and
+  // holds it to its end, file dialog and start-time dialog included; when
+  // another command holds it, the command is refused in the standard error
+  // box without touching anything. Under the lock it repairs an interrupted
+  // export (RepairExchangeDir), showing what it repaired in a message,
+  // before it touches anything else in the exchange directory.
   void BExportarClick();
   void BImportarClick();
   // The help command: the help file at its contents.

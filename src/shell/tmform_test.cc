@@ -185,6 +185,22 @@ TEST_F(TMFormTest, HostedExportClosesAfterTheMessageAndReportsOne) {
   EXPECT_EQ(Ini(), "[Transformadores]\r\nTransformado=1\r\n");
 }
 
+// Once the six tables are in place, an old index that cannot be removed (a
+// folder of that name) is a finding: the export has completed.
+TEST_F(TMFormTest, HostedExportThatCannotRemoveAnOldIndexStillCompletesAndReportsOne) {
+  fs::create_directories(root_ / "XTEMP" / "ASIGNOMT.MDX");
+  Write(root_ / "XTEMP" / "ASIGNOMT.MDX" / "dentro", "x");
+  ui_.files = {Example()};
+  TMForm& form = Start({"exportar", "1a2B"});
+  EXPECT_THAT(ui_.calls, ElementsAre("EmbedIn: 6699", "RemoveFrame", "ChooseXmlFile", "SetBusy: 1",
+                                     "AskStartTime: 08:00", "SetBusy: 0", kFinalizado,
+                                     "ShowReport: 1 aviso: 1 archivo sin borrar",
+                                     "DisableDirectionButtons", "CloseMainWindow"));
+  EXPECT_EQ(form.EstadoTransformado(), 1);
+  EXPECT_EQ(Ini(), "[Transformadores]\r\nTransformado=1\r\n");
+  EXPECT_NE(OldTable(), "");
+}
+
 TEST_F(TMFormTest, HostedImportSavesTheResultAndReportsOne) {
   Start({});
   ui_.files = {Centro()};
@@ -433,7 +449,9 @@ TEST_F(TMFormTest, EitherCommandFirstFinishesAnInterruptedExportAndSaysSo) {
                                          PathToUtf8(xtemp)));
     EXPECT_EQ(ui_.calls[2], kNoExiste);
     EXPECT_EQ(OldTable(), "tabla nueva");
-    EXPECT_EQ(std::distance(fs::directory_iterator(xtemp), fs::directory_iterator()), 1);
+    // The table and the lock file, which stays.
+    EXPECT_EQ(std::distance(fs::directory_iterator(xtemp), fs::directory_iterator()), 2);
+    EXPECT_TRUE(fs::is_regular_file(xtemp / "PASAHORARIO.BLOQUEO"));
   }
 }
 

@@ -21,10 +21,14 @@ class LockedFile {
   ~LockedFile();  // closes
 
   // Opens `path` for reading, and for writing when the file allows it,
-  // holding it shared or exclusively. Never waits for another program.
-  // kMissing: no such file; kBusy: another program holds it; kFailed: any
-  // other failure, with the system's reason in `reason`. Requires: closed.
-  Status Open(const std::filesystem::path& path, bool exclusive, std::string* reason);
+  // holding it shared or exclusively; with `create`, an empty file is made
+  // when there is none and the folder allows it. Never waits for another
+  // program. kMissing: no such file (with `create`: none, and none can be
+  // made); kBusy: another program holds it; kFailed: any other failure,
+  // such as a name that is not a regular file, with the reason in Spanish
+  // in `reason`. Requires: closed.
+  Status Open(const std::filesystem::path& path, bool exclusive, std::string* reason,
+              bool create = false);
 
   bool is_open() const { return fd_ >= 0; }
   bool writable() const { return writable_; }

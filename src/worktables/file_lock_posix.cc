@@ -12,6 +12,8 @@
 namespace pasahorario::dbf {
 namespace {
 
+constexpr const char* kNotRegular = "no es un archivo normal (es una tubería o un dispositivo)";
+
 // True when another open file description holds a POSIX record lock
 // (fcntl, lockf) on any part of the file that would conflict with ours: any
 // lock for exclusive use, a write lock for shared use. Open-file-description
@@ -38,12 +40,16 @@ bool RecordLocked(int fd, bool exclusive) {
 LockedFile::~LockedFile() { Close(); }
 
 LockedFile::Status LockedFile::Open(const std::filesystem::path& path, bool exclusive,
-                                    std::string* reason) {
+                                    std::string* reason, bool create) {
+  // O_NONBLOCK: a pipe of that name must not stop the program until some
+  // other program opens its other end. It is cleared once the file is known
+  // to be a regular one.
+  const int flags = O_CLOEXEC | O_NONBLOCK;
   writable_ = true;
-  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  int fd = ::open(path.c_str(), flags | O_RDWR | (create ? O_CREAT : 0), 0666);
   if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
     writable_ = false;
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = ::open(path.c_str(), flags | O_RDONLY);
   }
   if (fd < 0) {
     const int error = errno;
@@ -52,9 +58,22 @@ LockedFile::Status LockedFile::Open(const std::filesystem::path& path, bool excl
     return Status::kFailed;
   }
   struct stat info;
-  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (::fstat(fd, &info) != 0) {
+    const int error = errno;
     ::close(fd);
-    *reason = "es una carpeta";
+    *reason = ErrnoText(error);
+    return Status::kFailed;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    ::close(fd);
+    *reason = S_ISDIR(info.st_mode) ? ErrnoText(EISDIR) : kNotRegular;
+    return Status::kFailed;
+  }
+  const int status_flags = ::fcntl(fd, F_GETFL);
+  if (status_flags < 0 || ::fcntl(fd, F_SETFL, status_flags & ~O_NONBLOCK) != 0) {
+    const int error = errno;
+    ::close(fd);
+    *reason = ErrnoText(error);
     return Status::kFailed;
   }
   if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
@@ -101,7 +120,7 @@ bool LockedFile::WriteAt(uint64_t offset, std::string_view bytes, std::string* r
         ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      *reason = ErrnoText(n < 0 ? errno : EIO);
+      *reason = ErrnoText(n < 0 ? errno : ENOSPC);  // nothing written, no error: a full disk
       return false;
     }
     done += static_cast<size_t>(n);

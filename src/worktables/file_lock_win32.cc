@@ -21,18 +21,26 @@ constexpr unsigned long kLockViolation = 33;
 
 bool HeldByAnother() { return _doserrno == kSharingViolation || _doserrno == kLockViolation; }
 
+// A folder where a file is expected, which Windows refuses to open as
+// "access denied".
+bool IsFolder(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(path, ec);
+}
+
 }  // namespace
 
 LockedFile::~LockedFile() { Close(); }
 
 LockedFile::Status LockedFile::Open(const std::filesystem::path& path, bool exclusive,
-                                    std::string* reason) {
+                                    std::string* reason, bool create) {
   const int share = exclusive ? _SH_DENYRW : _SH_DENYNO;
   const int flags = _O_BINARY | _O_NOINHERIT;
   int fd = -1;
   writable_ = true;
-  errno_t error = _wsopen_s(&fd, path.c_str(), flags | _O_RDWR, share, _S_IREAD | _S_IWRITE);
-  if (error == EACCES && !HeldByAnother()) {
+  errno_t error = _wsopen_s(&fd, path.c_str(), flags | _O_RDWR | (create ? _O_CREAT : 0), share,
+                            _S_IREAD | _S_IWRITE);
+  if (error == EACCES && !HeldByAnother() && !IsFolder(path)) {
     // A read-only file: open it for reading only.
     writable_ = false;
     error = _wsopen_s(&fd, path.c_str(), flags | _O_RDONLY, share, _S_IREAD);
@@ -40,7 +48,13 @@ LockedFile::Status LockedFile::Open(const std::filesystem::path& path, bool excl
   if (error != 0) {
     if (error == ENOENT) return Status::kMissing;
     if (error == EACCES && HeldByAnother()) return Status::kBusy;
-    *reason = ErrnoText(error);
+    *reason = IsFolder(path) ? ErrnoText(EISDIR) : ErrnoText(error);
+    return Status::kFailed;
+  }
+  struct _stat64 info;
+  if (_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+    _close(fd);
+    *reason = "no es un archivo normal (es una tubería o un dispositivo)";
     return Status::kFailed;
   }
   fd_ = fd;
@@ -79,7 +93,7 @@ bool LockedFile::WriteAt(uint64_t offset, std::string_view bytes, std::string* r
     const size_t chunk = std::min<size_t>(bytes.size() - done, 1 << 30);
     const int n = _write(fd_, bytes.data() + done, static_cast<unsigned>(chunk));
     if (n <= 0) {
-      *reason = ErrnoText(n < 0 ? errno : EIO);
+      *reason = ErrnoText(n < 0 ? errno : ENOSPC);  // nothing written, no error: a full disk
       return false;
     }
     done += static_cast<size_t>(n);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 #include "base/message_text.h"
+#include "base/regular_file.h"
 #include "base/text.h"
 #include "base/unicode.h"
 #include "base/utf8_path.h"
@@ -25,16 +25,9 @@ std::string DirectoryText(const fs::path& file) {
 // Stored rows read from the file at a time, as one window.
 constexpr size_t kWindowBytes = 64 * 1024;
 
-// The longest .cpg file read; the name it holds is a few bytes.
-constexpr size_t kMaxCpgBytes = 256;
-
-std::string ReadSmallFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string text(kMaxCpgBytes, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<size_t>(in.gcount()));
-  return text;
-}
+// The longest .cpg file read; the name it holds is a few bytes, so a
+// longer one is damaged.
+constexpr uint64_t kMaxCpgBytes = 1024;
 
 std::string CodePageName(int number) {
   if (number == 1252) return "Windows-1252";
@@ -127,7 +120,7 @@ void DbfTable::Impl::AssumeCodePage() {
   const fs::path dir = file.parent_path();
   const fs::path cpg = FindIgnoringCase(dir, PathFromUtf8(base_name + ".cpg"));
   if (!cpg.empty()) {
-    const std::string text = ReadSmallFile(dir / cpg);
+    const std::string text = ReadRegularFile(dir / cpg, kMaxCpgBytes).value_or("");
     const std::string shown = EscapedForMessage(TrimmedText(text));
     const std::optional<int> number = CodePageOfCpgText(text);
     if (number && IsMultiByteCodePage(*number)) {

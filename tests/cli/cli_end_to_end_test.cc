@@ -2,8 +2,11 @@
 // work tables it leaves (every failure leaves the earlier ones byte for byte).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/exchange_lock.h"
 #include "worktables/dbf_table.h"
 
 namespace {
@@ -134,7 +138,8 @@ TEST_F(CliTest, CompletedExportPrintsWhatItWroteAndExitsZero) {
             HasSubstr("  ASIGNOMT        30 filas\n"), HasSubstr("  DIASHORAST      30 filas\n")));
   EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Hora de Inicio"))) << "no terminal: no question";
   EXPECT_EQ(FirstStart(), "08:00");
-  EXPECT_EQ(Tables().size(), 6u);
+  EXPECT_EQ(Tables().size(), 7u);  // the six and the lock file
+  EXPECT_EQ(Tables().count("PASAHORARIO.BLOQUEO"), 1u);
 
   EXPECT_EQ(Export("centro.xml", {"--hora-inicio", "9:05"}).status, 0);
   EXPECT_EQ(FirstStart(), " 9:05");
@@ -247,6 +252,35 @@ TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
             Read(fs::path(PASAHORARIO_SOURCE_DIR) / "examples" / "delphos-exportacion.xml"));
 }
 
+// An old index that cannot be removed once the new tables are in place (a
+// folder of that name, which a removal cannot take) does not fail the
+// export: it completes, says what was left, and the next run removes it.
+TEST_F(CliTest, AStepThatFailsAfterTheTablesAreReplacedIsAFindingAndTheNextRunFinishes) {
+  ASSERT_EQ(Export("centro.xml").status, 0);
+  const auto first = Tables();
+  fs::create_directories(xtemp() / "ASIGNOMT.MDX");
+  std::ofstream(xtemp() / "ASIGNOMT.MDX" / "dentro") << "x";
+  std::ofstream(root_ / "centro.xml", std::ios::app) << "\n";  // same tables, other file
+
+  const Result held = Export("centro.xml", {"--hora-inicio", "9:05"});
+  EXPECT_EQ(held.status, 0) << held.err;
+  EXPECT_THAT(held.err, IsEmpty());
+  EXPECT_THAT(held.out, AllOf(StartsWith("Proceso finalizado\n"), HasSubstr("ASIGNOMT.MDX")));
+  EXPECT_EQ(FirstStart(), " 9:05");
+  EXPECT_TRUE(fs::exists(xtemp() / "PASAHORARIO.DIARIO"));
+
+  fs::remove_all(xtemp() / "ASIGNOMT.MDX");
+  std::ofstream(xtemp() / "ASIGNOMT.MDX") << "índice";
+  const Result next = Run({"comprobar", "centro.xml", "--xtemp", xtemp().string()});
+  EXPECT_THAT(next.out, HasSubstr("la próxima exportación o importación la terminará"));
+  const Result repaired = Export("centro.xml");
+  EXPECT_EQ(repaired.status, 0) << repaired.err;
+  EXPECT_THAT(repaired.out, HasSubstr("Se ha terminado una exportación que quedó interrumpida"));
+  EXPECT_EQ(Tables().size(), first.size()) << ::testing::PrintToString(Tables());
+  EXPECT_FALSE(fs::exists(xtemp() / "ASIGNOMT.MDX"));
+  EXPECT_FALSE(fs::exists(xtemp() / "PASAHORARIO.DIARIO"));
+}
+
 TEST_F(CliTest, ImportAfterExportPrintsTheResultAndEveryUnmatchedValue) {
   ASSERT_EQ(Export("centro.xml").status, 0);
   // The example solution: one session in a lab DELPHOS does not know yet.
@@ -264,6 +298,23 @@ TEST_F(CliTest, ImportAfterExportPrintsTheResultAndEveryUnmatchedValue) {
   EXPECT_THAT(Read(root_ / "ResultadoTablerixcentro.xml"), HasSubstr("EMPLEADO_20"));
   EXPECT_EQ(Read(root_ / "centro.xml"), chosen) << "the chosen file is never written";
   EXPECT_EQ(Tables(), tables);
+}
+
+TEST_F(CliTest, ImportRemovesWhatAStoppedImportLeftBesideTheResultAndNothingElse) {
+  ASSERT_EQ(Export("centro.xml").status, 0);
+  GenerateSolution();
+  // As an import killed while it saved its result leaves it.
+  std::ofstream(root_ / "ResultadoTablerixcentro.xml.nuevo~4242-1") << "<SERVICIO";
+  const std::vector<std::string> others = {"ResultadoTablerixcentro.xml.anterior~1-1",
+                                           "ResultadoTablerixotro.xml.nuevo~1-1",
+                                           "centro.xml.nuevo~1-1", "ResultadoTablerixcentro.txt"};
+  for (const std::string& name : others) std::ofstream(root_ / name) << name;
+
+  const Result r = Run({"importar", "centro.xml", "--xtemp", xtemp().string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(fs::exists(root_ / "ResultadoTablerixcentro.xml.nuevo~4242-1"));
+  EXPECT_THAT(Read(root_ / "ResultadoTablerixcentro.xml"), HasSubstr("EMPLEADO_20"));
+  for (const std::string& name : others) EXPECT_EQ(Read(root_ / name), name);
 }
 
 TEST_F(CliTest, HelpIsSpanishAndExitsZero) {
@@ -288,6 +339,103 @@ TEST_F(CliTest, PathsWithBlanksAndAccents) {
       Run({"exportar", (folder / "centro ñ").string(), "--xtemp", (folder / "xtemp").string()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(fs::exists(folder / "xtemp" / "ASIGNOMT.DBF"));
+}
+
+TEST_F(CliTest, EveryCommandIsRefusedAtOnceWhileAnotherWorksInTheFolder) {
+  ASSERT_EQ(Export("centro.xml").status, 0);
+  GenerateSolution();
+  // An export that stopped half-way: the command holding the lock may be
+  // in the middle of its own, which nobody else may take for leftovers.
+  std::ofstream(xtemp() / "ASIGNOMT.DBF.nuevo~1-1") << "tabla a medias";
+  const auto tables = Tables();
+  const auto root_files = Tables(root_);
+  const std::string busy = "Otra exportación o importación está trabajando en la carpeta " +
+                           xtemp().string() + "; espere a que termine.\n";
+  {
+    // Another program (this test) holds the folder.
+    const pasahorario::ExchangeDirLock held = pasahorario::ExchangeDirLock::ForCommand(xtemp());
+    ASSERT_TRUE(held.held());
+    const struct {
+      std::string command;
+      std::string err;
+    } cases[] = {
+        {"exportar", busy},
+        {"importar", busy},
+        {"comprobar", "La carpeta " + xtemp().string() +
+                          " está ocupada: otra exportación, importación o comprobación está "
+                          "trabajando en ella. Vuelva a comprobar cuando termine.\n"},
+    };
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.command);
+      const Result r = Run({c.command, "centro.xml", "--xtemp", xtemp().string()});
+      EXPECT_EQ(r.status, 1);
+      EXPECT_EQ(r.err, c.err);
+      EXPECT_EQ(Tables(), tables);
+      EXPECT_EQ(Tables(root_), root_files);
+    }
+  }
+  // Released, the file left in the folder holds nobody back.
+  EXPECT_EQ(Export("centro.xml").status, 0);
+  EXPECT_FALSE(fs::exists(xtemp() / "ASIGNOMT.DBF.nuevo~1-1"));
+}
+
+TEST_F(CliTest, AFileOfTheFolderThatIsNoRegularFileStopsEveryCommandAtOnce) {
+  ASSERT_EQ(Export("centro.xml").status, 0);
+  GenerateSolution();
+  {
+    // A SOLUC that declares no code page, so that SOLUC.cpg is read.
+    std::string soluc = Read(xtemp() / "SOLUC.DBF");
+    soluc[29] = '\0';
+    std::ofstream(xtemp() / "SOLUC.DBF", std::ios::binary | std::ios::trunc) << soluc;
+  }
+  enum Kind { kPipe, kFolder, kHuge };
+  const struct {
+    std::string name;
+    std::vector<std::string> commands;  // those that read it
+    std::string named;                  // how the message names it
+  } files[] = {
+      {"PASAHORARIO.DIARIO",
+       {"exportar", "importar", "comprobar"},
+       (xtemp() / "PASAHORARIO.DIARIO").string()},
+      {"SOLUC.cpg", {"importar", "comprobar"}, (xtemp() / "SOLUC.cpg").string()},
+      {"SOLUC.DBF", {"importar", "comprobar"}, "la tabla SOLUC de la carpeta " + xtemp().string()},
+  };
+  for (const auto& file : files) {
+    for (const Kind kind : {kPipe, kFolder, kHuge}) {
+      const fs::path path = xtemp() / file.name;
+      std::string kept;
+      if (fs::exists(path)) kept = Read(path);
+      fs::remove(path);
+      std::string said;
+      switch (kind) {
+        case kPipe:
+          ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+          said = "no es un archivo normal";
+          break;
+        case kFolder:
+          fs::create_directory(path);
+          said = "es una carpeta, no un archivo";
+          break;
+        case kHuge:
+          if (file.name == "SOLUC.DBF") continue;  // tables are read in windows
+          // 3 GiB, without using the disk.
+          std::ofstream(path).close();
+          fs::resize_file(path, uintmax_t{3} << 30);
+          said = "es demasiado grande (3221225472 bytes";
+          break;
+      }
+      for (const std::string& command : file.commands) {
+        SCOPED_TRACE(file.name + " " + std::to_string(kind) + " " + command);
+        const auto start = std::chrono::steady_clock::now();
+        const Result r = Run({command, "centro.xml", "--xtemp", xtemp().string()});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_THAT(r.err, AllOf(HasSubstr(file.named), HasSubstr(said)));
+      }
+      fs::remove_all(path);
+      if (!kept.empty()) std::ofstream(path, std::ios::binary) << kept;
+    }
+  }
 }
 
 TEST_F(CliTest, ComprobarWritesNothingAndTellsWhatItFoundInItsExitStatus) {

@@ -4,8 +4,10 @@ files, as strace sees the system calls.
     python3 strace_flush_test.py PASAHORARIO_CLI EXAMPLE_XML SOLUC_DBF
 
 The export must flush each staged table and the journal before it renames the
-first staged table onto its table name, and flush the exchange directory
-after the last such rename and before it removes the journal; the import must
+first staged table onto its table name (the journal written under another
+name and renamed to its own, the folder flushed after that rename), flush the
+exchange directory after the last such rename and before it removes the
+journal; the import must
 flush its staged result before renaming it onto ResultadoTablerix*.xml. Exits
 0 when that holds, 1 when it does not, and 77 (skipped) when strace is not
 installed or may not trace.
@@ -111,8 +113,13 @@ def check_export(calls, xtemp):
     # under its own name before the first table is replaced.
     put = [c for c in calls[:first] if c[0] == "rename" and
            os.path.basename(c[2]) == JOURNAL]
-    if put and not flushed_before(calls, put[-1][1], calls.index(put[-1])):
+    if not put:
+        fail(f"{JOURNAL} no se pone en su sitio cambiando el nombre de un diario ya escrito", calls)
+    if not flushed_before(calls, put[-1][1], calls.index(put[-1])):
         fail(f"{JOURNAL} se pone en su sitio sin volcarlo antes", calls)
+    if not any(c == ("flush", xtemp) for c in calls[calls.index(put[-1]) + 1:first]):
+        fail(f"la carpeta no se vuelca entre poner {JOURNAL} en su sitio y el primer cambio "
+             "de nombre de una tabla", calls)
 
 
 def check_import(calls, folder):
