@@ -83,16 +83,20 @@ ExportSummary ExportarTodo(const delphos::XmlDocument& doc, const fs::path& exch
   }
 
   StagedTables staged(exchange_dir);
-  const fs::path asignomt = staged.Stage("ASIGNOMT");
   Report& report = summary.report;
-  summary.tables.push_back({"ASIGNOMT", ExportarMaterias(doc, asignomt, report)});
-  summary.tables.push_back({"PROFT", ExportarProfesores(doc, staged.Stage("PROFT"), report)});
-  summary.tables.push_back({"AULAT", ExportarAulas(doc, staged.Stage("AULAT"), report)});
-  summary.tables.push_back({"GRUPOST", ExportarGrupos(doc, staged.Stage("GRUPOST"), report)});
-  summary.tables.push_back(
-      {"ASIGT", ExportarAsignaturas(doc, staged.Stage("ASIGT"), asignomt, report)});
-  summary.tables.push_back(
-      {"DIASHORAST", ExportarTramos(doc, staged.Stage("DIASHORAST"), ask_start_time, report)});
+  try {
+    const fs::path asignomt = staged.Stage("ASIGNOMT");
+    summary.tables.push_back({"ASIGNOMT", ExportarMaterias(doc, asignomt, report)});
+    summary.tables.push_back({"PROFT", ExportarProfesores(doc, staged.Stage("PROFT"), report)});
+    summary.tables.push_back({"AULAT", ExportarAulas(doc, staged.Stage("AULAT"), report)});
+    summary.tables.push_back({"GRUPOST", ExportarGrupos(doc, staged.Stage("GRUPOST"), report)});
+    summary.tables.push_back(
+        {"ASIGT", ExportarAsignaturas(doc, staged.Stage("ASIGT"), asignomt, report)});
+    summary.tables.push_back(
+        {"DIASHORAST", ExportarTramos(doc, staged.Stage("DIASHORAST"), ask_start_time, report)});
+  } catch (const Error& e) {
+    throw staged.InTableTerms(e);
+  }
   for (Finding& finding : staged.Commit()) report.Add(std::move(finding));
   return summary;
 }

@@ -37,6 +37,22 @@ fs::path StagedTables::Stage(std::string_view name) {
   return entry.staged;
 }
 
+Error StagedTables::InTableTerms(const Error& failure) const {
+  std::string text = failure.what();
+  bool named = false;
+  for (const Entry& entry : entries_) {
+    const std::string staged = PathToUtf8(entry.staged);
+    const std::string table = PathToUtf8(entry.staged.parent_path() / (entry.name + ".DBF"));
+    for (size_t at = text.find(staged); at != std::string::npos;
+         at = text.find(staged, at + table.size())) {
+      text.replace(at, staged.size(), table);
+      named = true;
+    }
+  }
+  if (!named) return failure;
+  return Error(text + "\nNo se ha cambiado ninguna tabla de trabajo.");
+}
+
 void StagedTables::RemoveQuietly(const fs::path& file) {
   try {
     steps_.Remove(file);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/error.h"
 #include "base/report.h"
 #include "export/commit_steps.h"
 
@@ -27,6 +28,12 @@ class StagedTables {
   // A fresh path beside table `name` ("ASIGNOMT") for its new .DBF; the file
   // is not created. Requires: each name staged once, before Commit.
   std::filesystem::path Stage(std::string_view name);
+
+  // `failure`, raised while the staged files were being written, in the
+  // user's terms: each staged file it names is named as the table it was
+  // to become, and the text says that no table changed. Other failures are
+  // returned as they are.
+  Error InTableTerms(const Error& failure) const;
 
   // Puts every staged file in the place of its table's .DBF (the name's
   // letter case as it is on disk), then deletes the tables' old .MDX files.

@@ -211,6 +211,19 @@ TEST_F(StagedTablesTest, EverythingIsFlushedAndJournalledBeforeTheFirstRename) {
                   "remove PASAHORARIO.DIARIO.nuevo", "remove PASAHORARIO.DIARIO", "flush-dir"));
 }
 
+TEST_F(StagedTablesTest, AFailureWhileStagingNamesTheTableNotItsTemporaryFile) {
+  StagedTables staged(dir_);
+  const fs::path proft = staged.Stage("PROFT");
+  const Error named("No se pudo crear la tabla PROFT de la carpeta " + dir_.string() +
+                    ": No se pudo escribir el archivo " + proft.string() + ": disco lleno");
+  EXPECT_EQ(std::string(staged.InTableTerms(named).what()),
+            "No se pudo crear la tabla PROFT de la carpeta " + dir_.string() +
+                ": No se pudo escribir el archivo " + (dir_ / "PROFT.DBF").string() +
+                ": disco lleno\nNo se ha cambiado ninguna tabla de trabajo.");
+  const Error unrelated("'G101' is not a valid integer value");
+  EXPECT_STREQ(staged.InTableTerms(unrelated).what(), unrelated.what());
+}
+
 TEST_F(StagedTablesTest, WithoutCommitNothingChangesAndNoStagedFileRemains) {
   const auto before = Snapshot(dir_);
   {
