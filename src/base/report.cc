@@ -44,6 +44,16 @@ std::string Counted(FindingKind kind, int n) {
     case FindingKind::kFileLeft:
       what = one ? "archivo sin borrar" : "archivos sin borrar";
       break;
+    case FindingKind::kMisplacedValues:
+      what = one ? "registro con valores fuera de su sitio"
+                 : "registros con valores fuera de su sitio";
+      break;
+    case FindingKind::kMissingSection:
+      what = one ? "sección que falta" : "secciones que faltan";
+      break;
+    case FindingKind::kBlankKey:
+      what = one ? "clave en blanco" : "claves en blanco";
+      break;
   }
   return std::to_string(n) + " " + what;
 }

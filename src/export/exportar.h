@@ -31,8 +31,9 @@ struct ExportSummary {
 // SALIDAS, none of the six sections), for an exchange directory that
 // does not exist or cannot be listed, and for a table that another program
 // holds (CheckTablesNotHeld). A copy of an old table that cannot be removed
-// after the replacement is a finding of the report. A section the document lacks is named
-// in absent_sections and its table is written without rows.
+// after the replacement is a finding of the report. A section the document
+// lacks is named in absent_sections and in a finding of the report, and its
+// table is written without rows.
 ExportSummary ExportarTodo(const delphos::XmlDocument& doc,
                            const std::filesystem::path& exchange_dir,
                            const AskStartTimeFn& ask_start_time);

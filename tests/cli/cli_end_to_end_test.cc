@@ -1,8 +1,12 @@
 // pasahorario-cli as a user runs it: exit statuses, what it prints, and the
 // work tables it leaves (every failure leaves the earlier ones byte for byte).
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -61,6 +65,23 @@ class CliTest : public ::testing::Test {
     std::ofstream(root_ / "aula.xml")
         << "<SERVICIO><SALIDAS><listasal seq=\"AULAS\"><listasal><salida>1</salida>"
            "<salida>A1</salida><salida>Aula 1</salida></listasal></listasal></SALIDAS></SERVICIO>";
+    // Every section, nothing the tables cannot keep.
+    std::ofstream(root_ / "limpio.xml")
+        << "<SERVICIO><SALIDAS><listasal seq=\"MATERIAS\"><listasal><salida>370001</salida>"
+           "<salida>MAT</salida><salida>MAT</salida><salida>Mates</salida></listasal></listasal>"
+           "<listasal seq=\"PROFESORES\"><listasal><salida>E1</salida><salida>01/09/2020"
+           "</salida><salida>Ana</salida><salida>ANA</salida></listasal></listasal>"
+           "<listasal seq=\"AULAS\"><listasal><salida>1</salida><salida>A1</salida>"
+           "<salida>Aula 1</salida></listasal></listasal>"
+           "<listasal seq=\"GRUPOS\"><listasal><salida>U1</salida><salida>1A</salida>"
+           "<salida>M</salida><salida>ESO</salida><salida>1</salida><salida>A</salida>"
+           "</listasal></listasal>"
+           "<listasal seq=\"ASIGNATURAS\"><listasal><salida>MAT</salida><salida>1A</salida>"
+           "<salida>A1</salida><salida>M</salida><salida>ESO</salida><salida>1</salida>"
+           "<salida>A</salida><salida>55</salida><salida>370001</salida></listasal></listasal>"
+           "<listasal seq=\"TRAMOS\"><listasal><salida dato=\"CODIGO_DELPHOS\">4701</salida>"
+           "<salida dato=\"NOMBRE\">L1</salida><salida dato=\"MINUTOS\">55</salida>"
+           "<salida dato=\"DIA\">L1</salida></listasal></listasal></SALIDAS></SERVICIO>";
     std::ofstream(root_ / "roto.xml") << "<SERVICIO><SALIDAS><listasal seq=\"MATERIAS\">";
     // A slot number that is not a whole number stops the export in its last
     // converter, after the other five tables have been staged.
@@ -273,14 +294,22 @@ TEST_F(CliTest, ComprobarWritesNothingAndTellsWhatItFoundInItsExitStatus) {
   const auto no_solution = Tables();
 
   // Nothing to tell; the import is left out without SOLUC.
-  const Result clean = Run({"comprobar", "aula", "--xtemp", xtemp().string()});
+  const Result clean = Run({"comprobar", "limpio", "--xtemp", xtemp().string()});
   EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
   EXPECT_THAT(clean.out,
               AllOf(HasSubstr("Exportación comprobada; no se ha escrito ninguna tabla en " +
-                              xtemp().string() + ". Se escribirían:\n  ASIGNOMT         0 filas\n"),
-                    HasSubstr("  AULAT            1 fila\n"),
+                              xtemp().string() + ". Se escribirían:\n  ASIGNOMT         1 fila\n"),
+                    HasSubstr("  AULAT            1 fila\n"), HasSubstr("Sin avisos\n"),
                     EndsWith("No se comprueba la importación: faltan en " + xtemp().string() +
                              ": SOLUC\n")));
+  EXPECT_EQ(Tables(), no_solution);
+
+  // Sections the document lacks leave their tables empty: something to tell.
+  const Result partial = Run({"comprobar", "aula", "--xtemp", xtemp().string()});
+  EXPECT_EQ(partial.status, 4) << partial.out << partial.err;
+  EXPECT_THAT(partial.out, AllOf(HasSubstr("  ASIGNOMT         0 filas\n"),
+                                 HasSubstr("MATERIAS: La sección no está en el documento: la "
+                                           "tabla ASIGNOMT queda vacía.")));
   EXPECT_EQ(Tables(), no_solution);
 
   // A solution value without a match is something to tell.
@@ -342,7 +371,7 @@ TEST_F(CliTest, ExchangeDirectoryIsFoundInAnyLetterCase) {
   EXPECT_EQ(Run({"exportar", "centro.xml", "--xtemp", lower}).status, 0);
   EXPECT_TRUE(fs::exists(xtemp() / "ASIGNOMT.DBF"));
   EXPECT_FALSE(fs::exists(root_ / "xtemp"));
-  const Result checked = Run({"comprobar", "aula.xml", "--xtemp", lower});
+  const Result checked = Run({"comprobar", "limpio.xml", "--xtemp", lower});
   EXPECT_EQ(checked.status, 0) << checked.err;
   EXPECT_THAT(checked.out, HasSubstr("ninguna tabla en " + xtemp().string()));
 }
