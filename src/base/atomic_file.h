@@ -6,6 +6,7 @@
 #pragma once
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 namespace pasahorario {
 
@@ -17,6 +18,11 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
 // A temporary name beside `target` that no other file has, for staging:
 // "<target>.<tag>~<counter>". The file is not created.
 std::filesystem::path StagingPath(const std::filesystem::path& target, std::string_view tag);
+
+// Whether a new name can be made in folder `dir`, as every write there
+// first needs: makes an empty folder of a fresh name in it and removes it
+// at once. The system's error when either step fails; none when both work.
+std::error_code CreationError(const std::filesystem::path& dir);
 
 // Renames `from` over `to` (replacing it) and flushes the directory of
 // `to`. Throws Error naming both on failure.

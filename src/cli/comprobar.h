@@ -3,7 +3,8 @@
 // reads, run without writing anything the user keeps. The tables and the
 // result are built in a private temporary folder that is removed at the
 // end, so the exchange directory and the chosen file's folder are left
-// byte for byte.
+// byte for byte (each gets, and loses at once, an empty folder of a fresh
+// name: the check that the real command could write there).
 #pragma once
 #include <filesystem>
 #include <optional>

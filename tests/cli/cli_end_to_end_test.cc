@@ -339,6 +339,96 @@ TEST_F(CliTest, ComprobarWritesNothingAndTellsWhatItFoundInItsExitStatus) {
   EXPECT_TRUE(fs::is_empty(root_ / "tmp")) << "the private folder is removed";
 }
 
+// Whether this user can make a new name in `dir`.
+bool CanCreateIn(const fs::path& dir) {
+  const fs::path probe = dir / "prueba-de-escritura";
+  std::error_code ec;
+  if (!fs::create_directory(probe, ec)) return false;
+  fs::remove(probe, ec);
+  return true;
+}
+
+// A folder in which this user cannot create files while the object lives:
+// its write permission taken away, and where that does not stop the user
+// (root, or any user who may override permissions) its immutable
+// attribute set, which stops root too. locked() says whether either worked.
+class UnwritableFolder {
+ public:
+  explicit UnwritableFolder(fs::path dir) : dir_(std::move(dir)) {
+    fs::permissions(dir_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    if (CanCreateIn(dir_)) immutable_ = SetImmutable(true);
+    locked_ = !CanCreateIn(dir_);
+  }
+  UnwritableFolder(const UnwritableFolder&) = delete;
+  UnwritableFolder& operator=(const UnwritableFolder&) = delete;
+  ~UnwritableFolder() {
+    if (immutable_) SetImmutable(false);
+    fs::permissions(dir_, fs::perms::owner_write, fs::perm_options::add);
+  }
+  bool locked() const { return locked_; }
+
+ private:
+  bool SetImmutable(bool on) const {
+    const int fd = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
+  }
+
+  fs::path dir_;
+  bool immutable_ = false;
+  bool locked_ = false;
+};
+
+TEST_F(CliTest, ComprobarFailsWhereTheRealCommandCannotWrite) {
+  ASSERT_EQ(Export("centro.xml").status, 0);
+  GenerateSolution();
+  fs::create_directories(root_ / "datos");
+  fs::copy_file(root_ / "centro.xml", root_ / "datos" / "centro.xml");
+  const std::string x = xtemp().string();
+  struct Case {
+    const char* name;
+    fs::path folder;  // the folder made unwritable
+    std::vector<std::string> command, check;
+    std::string said;  // what comprobar says on stderr
+  };
+  const Case cases[] = {
+      {"export: the exchange directory",
+       xtemp(),
+       {"exportar", "centro.xml", "--xtemp", x},
+       {"comprobar", "centro.xml", "--xtemp", x},
+       "La exportación fallaría: No se puede escribir en la carpeta de intercambio " + x + " ("},
+      {"import: the folder of the chosen file",
+       root_ / "datos",
+       {"importar", "datos/centro.xml", "--xtemp", x},
+       {"comprobar", "datos/centro.xml", "--xtemp", x},
+       "La importación fallaría: No se puede guardar el resultado " +
+           (root_ / "datos" / "ResultadoTablerixcentro.xml").string() +
+           ": no se puede escribir en la carpeta " + (root_ / "datos").string() + " ("},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto before = Tables(c.folder);
+    const UnwritableFolder unwritable(c.folder);
+    if (!unwritable.locked()) {
+      GTEST_SKIP() << "neither the permission bits nor the immutable attribute keep this user "
+                      "from writing in a folder here (root without CAP_LINUX_IMMUTABLE, or a "
+                      "file system without the attribute)";
+    }
+    const Result real = Run(c.command);
+    EXPECT_EQ(real.status, 1) << real.out << real.err;
+    const Result checked = Run(c.check);
+    EXPECT_EQ(checked.status, 1) << checked.out << checked.err;
+    EXPECT_THAT(checked.err, HasSubstr(c.said));
+    EXPECT_EQ(Tables(c.folder), before);
+  }
+}
+
 TEST_F(CliTest, ReportFileHoldsTheCommandsFindings) {
   const fs::path informe = root_ / "consola" / "informe.txt";
   const Result exported = Export("centro.xml", {"--informe", informe.string()});
