@@ -70,6 +70,15 @@ fs::path StagingPath(const fs::path& target, std::string_view tag) {
   }
 }
 
+std::error_code CreationError(const fs::path& dir) {
+  const fs::path probe = StagingPath(dir / "PASAHORARIO", "prueba");
+  std::error_code ec;
+  if (!fs::create_directory(probe, ec) && !ec) ec = std::make_error_code(std::errc::file_exists);
+  if (ec) return ec;
+  fs::remove(probe, ec);
+  return ec;
+}
+
 void ReplaceFile(const fs::path& from, const fs::path& to) {
   RenameFile(from, to);
   FlushDirectory(to.parent_path());

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace pasahorario {
@@ -31,6 +32,11 @@ bool IsTemporaryOf(std::string_view file_name, std::string_view target_name);
 // for each one that could not be removed, naming it. Requires: no write of
 // `target` under way (the caller holds whatever keeps others from it).
 std::vector<std::string> RemoveLeftTemporaries(const std::filesystem::path& target);
+
+// Whether a new name can be made in folder `dir`, as every write there
+// first needs: makes an empty folder of a fresh name in it and removes it
+// at once. The system's error when either step fails; none when both work.
+std::error_code CreationError(const std::filesystem::path& dir);
 
 // Renames `from` over `to` (replacing it) and flushes the directory of
 // `to`. Throws Error naming both on failure.

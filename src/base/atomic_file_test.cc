@@ -55,6 +55,17 @@ TEST_F(AtomicFileTest, StagingPathsAreFreshAndBesideTheTarget) {
   EXPECT_EQ(a.filename().string().rfind("ASIGT.DBF.nuevo~", 0), 0u);
 }
 
+TEST_F(AtomicFileTest, CreationErrorTriesAndLeavesTheFolderAsItWas) {
+  fs::create_directories(dir_ / "con");
+  WriteFileAtomically(dir_ / "con" / "a.txt", "a");
+  EXPECT_FALSE(CreationError(dir_ / "con"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "con"), fs::directory_iterator()), 1);
+  // A folder that is not there, and a file where the folder should be.
+  EXPECT_TRUE(CreationError(dir_ / "no-existe"));
+  EXPECT_TRUE(CreationError(dir_ / "con" / "a.txt"));
+  EXPECT_FALSE(fs::exists(dir_ / "no-existe"));
+}
+
 TEST_F(AtomicFileTest, AFailedRenameKeepsTheTargetAndNamesBothFiles) {
   const fs::path target = dir_ / "carpeta";
   fs::create_directories(target / "dentro");  // a folder that is not empty cannot be replaced

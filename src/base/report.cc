@@ -47,6 +47,16 @@ std::string Counted(FindingKind kind, int n) {
     case FindingKind::kNotFlushed:
       what = one ? "carpeta sin guardar en el disco" : "carpetas sin guardar en el disco";
       break;
+    case FindingKind::kMisplacedValues:
+      what = one ? "registro con valores fuera de su sitio"
+                 : "registros con valores fuera de su sitio";
+      break;
+    case FindingKind::kMissingSection:
+      what = one ? "sección que falta" : "secciones que faltan";
+      break;
+    case FindingKind::kBlankKey:
+      what = one ? "clave en blanco" : "claves en blanco";
+      break;
   }
   return std::to_string(n) + " " + what;
 }

@@ -17,9 +17,13 @@ enum class FindingKind {
   kUnknownTeacher,   // a teacher code of the solution that is in no PROFT row
   kNoActivity,       // a solution table without any activity row
   kOldSolution,      // a solution older than the tables of the last export
-  kCodePageAssumed,  // text decoded in a code page the table does not declare
+  kCodePageAssumed,  // text decoded in a code page the table does not declare (or
+                     // declares one unknown to us)
   kFileLeft,         // a file of ours that could not be removed after a replacement
   kNotFlushed,       // a folder whose new entries could not be flushed to the disk
+  kMisplacedValues,  // a record whose value names do not fit the positions read
+  kMissingSection,   // a section the document lacks, whose table is left empty
+  kBlankKey,         // a row whose key the import finds it by is blank
 };
 
 struct Finding {

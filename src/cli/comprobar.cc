@@ -5,9 +5,11 @@
 #include <random>
 #include <system_error>
 
+#include "base/atomic_file.h"
 #include "base/error.h"
 #include "base/system_error.h"
 #include "base/utf8_path.h"
+#include "delphos/result_document.h"
 #include "export/recovery.h"
 #include "export/table_locks.h"
 #include "shell/error_text.h"
@@ -89,6 +91,11 @@ DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
   PrivateFolder folder;
   try {
     CheckTablesNotHeld(exchange_dir);  // the real tables would be replaced
+    // The real export writes its new tables there first.
+    if (const std::error_code ec = CreationError(exchange_dir)) {
+      throw Error("No se puede escribir en la carpeta de intercambio " + PathToUtf8(exchange_dir) +
+                  " (" + SystemErrorText(ec) + "); no se ha cambiado ninguna tabla");
+    }
     std::error_code ec;
     if (!fs::create_directory(folder.path() / "XTEMP", ec) && ec) {
       throw Error("No se puede crear una carpeta en " + PathToUtf8(folder.path()) + ": " +
@@ -112,7 +119,21 @@ DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
   try {
     // The result goes into the private folder under the chosen file's name.
     run.import_summary = Importar(doc, folder.path() / chosen_file.filename(), exchange_dir);
+    // The real import saves its result beside the chosen file.
+    const fs::path result = PathFromUtf8(delphos::NombreResultado(PathToUtf8(chosen_file)));
+    const fs::path folder_of_result = result.parent_path().empty() ? "." : result.parent_path();
+    std::error_code ec;
+    if (fs::is_directory(result, ec)) {
+      throw Error("No se puede guardar el resultado " + PathToUtf8(result) +
+                  ": ya hay una carpeta con ese nombre");
+    }
+    if ((ec = CreationError(folder_of_result))) {
+      throw Error("No se puede guardar el resultado " + PathToUtf8(result) +
+                  ": no se puede escribir en la carpeta " + PathToUtf8(folder_of_result) + " (" +
+                  SystemErrorText(ec) + ")");
+    }
   } catch (const std::exception& e) {
+    run.import_summary.reset();
     run.import_error = UserErrorText(e, "la comprobación de la importación");
   }
   return run;

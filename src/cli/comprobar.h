@@ -3,7 +3,9 @@
 // reads, run without writing anything the user keeps. The tables and the
 // result are built in a private temporary folder that is removed at the
 // end, so the exchange directory and the chosen file's folder are left
-// byte for byte (apart from the lock file, made when missing).
+// byte for byte, apart from the lock file (made when missing) and an empty
+// folder of a fresh name that each gets and loses at once (the check that
+// the real command could write there).
 #pragma once
 #include <filesystem>
 #include <optional>

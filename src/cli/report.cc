@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/utf8_path.h"
+#include "import/unmatched_tally.h"
 
 namespace pasahorario {
 namespace {
@@ -47,7 +48,7 @@ void PrintImportCounts(const ImportSummary& summary, std::ostream& out) {
   }
   out << "Valores sin correspondencia (" << summary.unmatched.size() << "):\n";
   for (const ImportSummary::Unmatched& u : summary.unmatched) {
-    out << "  " << u.kind << ": '" << u.code << "' ("
+    out << "  " << u.kind << ": " << UnmatchedValueText(u) << " ("
         << Count(u.activities, "actividad", "actividades") << ")\n";
   }
 }

@@ -1,6 +1,8 @@
 // Reads a loaded DELPHOS export: finds a section's record elements and takes
 // their values by position or by `dato` name. Never changes the document.
 #pragma once
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,9 +43,41 @@ class RecordValues {
   // empty when the element has none or the record has no such position.
   const std::string& NameAt(int position) const;
 
+  // Whether any value element carries a `dato` name.
+  bool named() const;
+
  private:
   std::vector<std::string> values_;
   std::vector<std::string> names_;
+};
+
+// A value element whose `dato` name is not the one its position should
+// carry. Positions count from 0.
+struct NameMismatch {
+  int position = 0;
+  std::string expected;
+  std::string found;    // empty: no name, or no value element there
+  bool absent = false;  // the record has no value element at `position`
+  int others = 0;       // further positions of the record that do not fit either
+};
+
+// The `dato` names a section's records carry at the positions a converter
+// reads: at each position, the name that most of the records carrying names
+// give it. A tie goes to the converter's own name for the position when it
+// is among the tied ones; otherwise the position has no expected name and
+// is not checked. Records without any name play no part.
+class SectionNames {
+ public:
+  // `usual[p]` is the converter's name for position p, for ties; an empty
+  // entry is a position the converter does not read by position.
+  SectionNames(const std::vector<XmlNode>& records, std::span<const std::string_view> usual);
+
+  // The first position of `values` whose name differs from the expected
+  // one; nothing when all fit or the record carries no names.
+  std::optional<NameMismatch> Check(const RecordValues& values) const;
+
+ private:
+  std::vector<std::string> expected_;  // per position; empty: not checked
 };
 
 }  // namespace pasahorario::delphos

@@ -58,6 +58,12 @@ std::string SesionesDeHoras(double horas) {
   return text;
 }
 
+// The `dato` names of the nine positions read, as DELPHOS writes them; they
+// only settle a tie among the section's own names (SectionNames).
+constexpr std::string_view kAsignaturasNames[] = {"X_MATERIA_ABREV", "UNIDAD",  "DEPENDENCIA",
+                                                  "TURNO",           "NIVEL",   "CURSO",
+                                                  "GRUPO",           "MINUTOS", "X_MATERIAOMC"};
+
 }  // namespace
 
 int ExportarAsignaturas(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
@@ -80,12 +86,14 @@ int ExportarAsignaturas(const delphos::XmlDocument& doc, const std::filesystem::
   TaskIndex tasks(asignomt_file);
 
   const std::vector<delphos::XmlNode> records = delphos::SectionRecords(doc, "ASIGNATURAS");
+  const delphos::SectionNames names(records, kAsignaturasNames);
   for (size_t i = 0; i < records.size(); ++i) {
     const delphos::RecordValues values(records[i]);
     if (values.count() <= 1) {
       table.Skip(static_cast<int>(i + 1), kTooFewValues);
       continue;
     }
+    table.CheckNames(static_cast<int>(i + 1), names, values);
     table.Append(static_cast<int>(i + 1));
     table.SetText(casig, values.At(0));
     table.SetText(cgrup, values.At(1));

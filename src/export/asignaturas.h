@@ -21,7 +21,8 @@ class Report;
 // code itself. Throws Error when minutes are not a whole number (naming the
 // text, the section and the record's place from 1) or when a table cannot
 // be written or read. Adds to `report` the values cut or with characters
-// replaced and the records left out (see TableWriter).
+// replaced, the records left out, and the records whose `dato` names are
+// not where the section's other records have them (see TableWriter).
 int ExportarAsignaturas(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
                         const std::filesystem::path& asignomt_file, Report& report);
 

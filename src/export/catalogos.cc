@@ -23,6 +23,17 @@ DbfTable NewTable(const std::filesystem::path& table_file,
   return table;
 }
 
+// The `dato` names of the positions each converter reads, as DELPHOS writes
+// them; they only settle a tie among a section's own names (SectionNames).
+constexpr std::string_view kMateriasNames[] = {"X_MATERIAOMC", "ABREVIATURA", "CODIGO",
+                                               "DENOMINACION"};
+constexpr std::string_view kProfesoresNames[] = {"X_EMPLEADO", "F_TOMAPOS", "NOMBRE",
+                                                 "ABREVIATURA"};
+constexpr std::string_view kAulasNames[] = {"X_DEPENDENCIA", "ABREVIATURA", "DENOMINACION",
+                                            "EDIFICIO"};
+constexpr std::string_view kGruposNames[] = {"X_UNIDAD", "ABREVIATURA", "TURNO",
+                                             "NIVEL",    "CURSO",       "GRUPO"};
+
 }  // namespace
 
 int ExportarMaterias(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
@@ -35,15 +46,17 @@ int ExportarMaterias(const delphos::XmlDocument& doc, const std::filesystem::pat
   const int cod = table.Field("COD"), codlargo = table.Field("CODLARGO"),
             nombre = table.Field("NOMBRE"), materia = table.Field("MATERIA"),
             estarea = table.Field("ESTAREA");
-  table.WatchKey(cod, "código de materia", /*ignoring_case=*/true);
+  table.WatchKey(cod, "código de materia", {.ignoring_case = true});
   CodeList codes;
   const std::vector<XmlNode> records = delphos::SectionRecords(doc, "MATERIAS");
+  const delphos::SectionNames names(records, kMateriasNames);
   for (int i = 1; i <= static_cast<int>(records.size()); ++i) {
     const RecordValues values(records[i - 1]);
     if (values.count() <= 1) {
       table.Skip(i, kTooFewValues);
       continue;
     }
+    table.CheckNames(i, names, values);
     if (codes.Contains(values.At(1))) {  // the first subject with a code wins
       table.Skip(i, "un código de materia ya usado por un registro anterior", cod, values.At(1));
       continue;
@@ -72,12 +85,14 @@ int ExportarProfesores(const delphos::XmlDocument& doc, const std::filesystem::p
             empleado = table.Field("X_EMPLEADO"), toma = table.Field("F_TOMAPOS");
   table.WatchKey(abrev, "abreviatura de profesor");
   const std::vector<XmlNode> records = delphos::SectionRecords(doc, "PROFESORES");
+  const delphos::SectionNames names(records, kProfesoresNames);
   for (int i = 1; i <= static_cast<int>(records.size()); ++i) {
     const RecordValues values(records[i - 1]);
     if (values.count() <= 1) {
       table.Skip(i, kTooFewValues);
       continue;
     }
+    table.CheckNames(i, names, values);
     table.Append(i);
     table.SetText(abrev, values.At(3));
     table.SetText(nombre, values.At(2));
@@ -99,12 +114,14 @@ int ExportarAulas(const delphos::XmlDocument& doc, const std::filesystem::path& 
             edificio = table.Field("EDIFICIO"), depcentro = table.Field("DEPCENTRO");
   table.WatchKey(abrev, "código de aula");
   const std::vector<XmlNode> records = delphos::SectionRecords(doc, "AULAS");
+  const delphos::SectionNames names(records, kAulasNames);
   for (int i = 1; i <= static_cast<int>(records.size()); ++i) {
     const RecordValues values(records[i - 1]);
     if (values.count() <= 1) {
       table.Skip(i, kTooFewValues);
       continue;
     }
+    table.CheckNames(i, names, values);
     // A room without a code of its own goes by its DELPHOS code.
     const std::string& code = values.At(1).empty() ? values.At(0) : values.At(1);
     table.Append(i);
@@ -131,12 +148,14 @@ int ExportarGrupos(const delphos::XmlDocument& doc, const std::filesystem::path&
             descrip = table.Field("DESCRIP"), marco = table.Field("MARCO");
   table.WatchKey(abrev, "abreviatura de grupo");
   const std::vector<XmlNode> records = delphos::SectionRecords(doc, "GRUPOS");
+  const delphos::SectionNames names(records, kGruposNames);
   for (int i = 1; i <= static_cast<int>(records.size()); ++i) {
     const RecordValues values(records[i - 1]);
     if (values.count() <= 1) {
       table.Skip(i, kTooFewValues);
       continue;
     }
+    table.CheckNames(i, names, values);
     const std::string level = values.At(3).empty() ? "NIV" : values.At(3);
     table.Append(i);
     table.SetText(abrev, values.At(1));

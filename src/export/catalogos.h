@@ -10,7 +10,9 @@
 //
 // Each adds to `report` what the table does not keep as given (see
 // TableWriter): values cut or with characters replaced, records left out
-// (per reason), and a repeated table code (ABREV, or COD in ASIGNOMT).
+// (per reason), a repeated or blank table code (ABREV, or COD in ASIGNOMT),
+// and records whose `dato` names are not where the section's other records
+// have them (the values are still taken by position).
 #pragma once
 #include <filesystem>
 

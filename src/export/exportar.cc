@@ -18,6 +18,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The table each section of delphos::kSections becomes, in that order.
+constexpr std::string_view kTableOfSection[] = {"ASIGNOMT", "PROFT", "AULAT",
+                                                "GRUPOST",  "ASIGT", "DIASHORAST"};
+static_assert(std::size(kTableOfSection) == std::size(delphos::kSections));
+
 constexpr std::string_view kNoEsExportacion = "El documento no es una exportación de DELPHOS: ";
 
 // The six section names found directly under SERVICIO/SALIDAS. Throws Error
@@ -76,10 +81,15 @@ ExportSummary ExportarTodo(const delphos::XmlDocument& doc, const fs::path& exch
   CheckTablesNotHeld(exchange_dir);
 
   ExportSummary summary;
-  for (std::string_view section : delphos::kSections) {
-    if (std::ranges::find(present, section) == present.end()) {
-      summary.absent_sections.emplace_back(section);
-    }
+  for (size_t i = 0; i < std::size(delphos::kSections); ++i) {
+    const std::string section(delphos::kSections[i]);
+    if (std::ranges::find(present, section) != present.end()) continue;
+    summary.absent_sections.push_back(section);
+    summary.report.Add({FindingKind::kMissingSection, section, 0, "",
+                        "La sección no está en el documento: la tabla " +
+                            std::string(kTableOfSection[i]) +
+                            " queda vacía. Si debía tener datos, vuelva a sacar la exportación "
+                            "de DELPHOS con esa sección."});
   }
 
   StagedTables staged(exchange_dir);

@@ -38,7 +38,8 @@ void CheckExchangeDir(const std::filesystem::path& dir);
 // has succeeded: a step after that which fails (the folder not flushed, an
 // old index, a copy or the journal not removed) is a finding of the report,
 // and the next run finishes it. A section the document lacks is named in
-// absent_sections and its table is written without rows.
+// absent_sections and in a finding of the report, and its table is written
+// without rows.
 ExportSummary ExportarTodo(const delphos::XmlDocument& doc,
                            const std::filesystem::path& exchange_dir,
                            const AskStartTimeFn& ask_start_time);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/text.h"
 #include "base/unicode.h"
 #include "worktables/codepage.h"
 
@@ -81,8 +82,29 @@ TableWriter::TableWriter(dbf::DbfTable table, std::string table_name, std::strin
   }
 }
 
-void TableWriter::WatchKey(int field, std::string what, bool ignoring_case) {
-  keys_.push_back({field, std::move(what), ignoring_case, {}, {}});
+void TableWriter::WatchKey(int field, std::string what, KeyRules rules) {
+  keys_.push_back({field, std::move(what), std::move(rules), {}, {}});
+}
+
+void TableWriter::CheckNames(int record, const delphos::SectionNames& names,
+                             const delphos::RecordValues& values) {
+  const std::optional<delphos::NameMismatch> wrong = names.Check(values);
+  if (!wrong) return;
+  const std::string position = std::to_string(wrong->position + 1);
+  std::string text = "Los valores no están en el orden de los demás registros: en la posición " +
+                     position + " se esperaba " + Quoted(wrong->expected) + " y " +
+                     (wrong->absent          ? std::string("no hay ningún valor")
+                      : wrong->found.empty() ? std::string("hay un valor sin nombre")
+                                             : "está " + Quoted(wrong->found));
+  if (wrong->others > 0) {
+    text += " (y " + std::to_string(wrong->others) +
+            (wrong->others == 1 ? " posición más no coincide)" : " posiciones más no coinciden)");
+  }
+  text +=
+      ". Los valores se toman por su posición, así que pueden haber ido a campos "
+      "equivocados de " +
+      table_name_ + "; revise ese registro en DELPHOS.";
+  report_.Add({FindingKind::kMisplacedValues, section_, record, wrong->found, text});
 }
 
 void TableWriter::Append(int record) {
@@ -112,6 +134,13 @@ void TableWriter::SetText(int field, std::string_view value) {
   }
   table_.SetText(field, value);
   NoteKey(field, value, true);
+  for (const Key& key : keys_) {
+    if (key.field != field || !IsBlank(value)) continue;
+    report_.Add({FindingKind::kBlankKey, section_, record_, std::string(value),
+                 "El " + FieldLabel(field) + " (" + key.what +
+                     ") queda en blanco: la importación no podrá relacionar esta fila con el "
+                     "horario de Tablerix. Complete ese dato en DELPHOS y exporte de nuevo."});
+  }
 }
 
 void TableWriter::Post() {
@@ -141,7 +170,7 @@ void TableWriter::NoteKey(int field, std::string_view value, bool written) {
   for (Key& key : keys_) {
     if (key.field != field) continue;
     std::string stored = Store(value, fields_.at(static_cast<size_t>(field)).width).text;
-    const std::string text = key.ignoring_case ? CaseFoldKey(stored) : stored;
+    const std::string text = key.rules.ignoring_case ? CaseFoldKey(stored) : stored;
     auto [it, added] = key.by_text.try_emplace(text, key.groups.size());
     if (added) key.groups.push_back({std::move(stored), {}});
     key.groups[it->second].entries.push_back({record_, std::string(value), written});
@@ -179,7 +208,7 @@ int TableWriter::Close() {
 void TableWriter::ReportKey(const Key& key, const KeyGroup& group) {
   const std::vector<KeyEntry>& entries = group.entries;
   const auto same = [&](const std::string& a, const std::string& b) {
-    return key.ignoring_case ? CaseFoldKey(a) == CaseFoldKey(b) : a == b;
+    return key.rules.ignoring_case ? CaseFoldKey(a) == CaseFoldKey(b) : a == b;
   };
   const bool repeated = std::ranges::all_of(
       entries, [&](const KeyEntry& e) { return same(e.value, entries[0].value); });
@@ -216,7 +245,7 @@ void TableWriter::ReportKey(const Key& key, const KeyGroup& group) {
             JoinedList(kept) + (kept.size() == 1 ? " se ha pasado a " : " se han pasado a ") +
             table_name_;
   } else {
-    text += "; la importación no podrá distinguirlos";
+    text += "; " + key.rules.consequence;
   }
   text += repeated ? ". Cambie en DELPHOS los registros repetidos para que ninguno coincida."
                    : ". Cambie en DELPHOS esos valores para que se distingan en lo que cabe.";

@@ -1,8 +1,9 @@
 // A new work table filled row by row from the records of one DELPHOS
 // section, noting in a Report what the table does not keep as it was given:
 // values cut to their field's width, characters that Windows-1252 cannot
-// hold (stored as "?"), key values that several rows share, and records
-// that give no row. The table's bytes are exactly those the engine writes
+// hold (stored as "?"), key values that several rows share or that are
+// blank, records whose value names are out of place, and records that give
+// no row. The table's bytes are exactly those the engine writes
 // for the same calls; the writer only watches.
 #pragma once
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "base/report.h"
+#include "delphos/reading.h"
 #include "worktables/dbf_table.h"
 
 namespace pasahorario {
@@ -18,6 +20,13 @@ namespace pasahorario {
 // The reason given for a record element with fewer than two value elements,
 // which gives no row in any table that applies that test.
 inline constexpr char kTooFewValues[] = "menos de dos valores";
+
+// How a watched key is checked (see TableWriter::WatchKey).
+struct KeyRules {
+  bool ignoring_case = false;  // texts equal without regard to letter case are equal
+  // What shared values lead to, in words that follow "; ".
+  std::string consequence = "la importación no podrá distinguirlos";
+};
 
 class TableWriter {
  public:
@@ -33,12 +42,18 @@ class TableWriter {
   int Field(std::string_view name) const { return table_.FieldIndex(name); }
 
   // Makes text field `field` a key that the import finds rows by; `what`
-  // names it for people ("abreviatura de profesor"). On Close, rows whose
-  // stored texts are equal are reported once per shared text: as a repeated
-  // key when their whole values were equal too, and as a collision when the
-  // cut or a replaced character made them equal. With `ignoring_case`,
-  // texts equal without regard to letter case count as equal.
-  void WatchKey(int field, std::string what, bool ignoring_case = false);
+  // names it for people ("abreviatura de profesor"). A blank value stored
+  // in it is reported with its record at once. On Close, rows whose stored
+  // texts are equal are reported once per shared text: as a repeated key
+  // when their whole values were equal too, and as a collision when the cut
+  // or a replaced character made them equal.
+  void WatchKey(int field, std::string what, KeyRules rules = {});
+
+  // Reports the record at place `record` when `names` finds the `dato`
+  // names of `values` out of place: the values, taken by position, may
+  // have gone to the wrong fields.
+  void CheckNames(int record, const delphos::SectionNames& names,
+                  const delphos::RecordValues& values);
 
   // Starts the row of the record at place `record` (from 1).
   void Append(int record);
@@ -75,7 +90,7 @@ class TableWriter {
   struct Key {
     int field;
     std::string what;
-    bool ignoring_case;
+    KeyRules rules;
     std::vector<KeyGroup> groups;                     // in order of first use
     std::unordered_map<std::string, size_t> by_text;  // stored text -> group
   };

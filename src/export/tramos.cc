@@ -64,18 +64,25 @@ std::map<int32_t, std::string> StartTimes(const std::map<int32_t, MondaySlot>& m
     if (number < 2 || slot.length.empty()) continue;
     const auto previous_start = starts.find(number - 1);
     const auto previous_slot = monday.find(number - 1);
+    // The length that fails is that of the slot before, whose record is
+    // named; a slot without one before it is named itself.
+    const MondaySlot& blamed = previous_slot == monday.end() ? slot : previous_slot->second;
     try {
-      const int64_t begin =
-          MinuteCount(previous_start == starts.end() ? "" : previous_start->second);
       const int32_t length =
           ParseInteger(previous_slot == monday.end() ? "" : previous_slot->second.length);
+      const int64_t begin =
+          MinuteCount(previous_start == starts.end() ? "" : previous_start->second);
       starts[number] = TimeText(begin + length);
     } catch (const Error& e) {
-      throw WithContext(e, Place(slot.record, slot.code));
+      throw WithContext(e, Place(blamed.record, blamed.code));
     }
   }
   return starts;
 }
+
+// The `dato` names of positions 1 and 2, read by position for Monday's
+// lengths; they only settle a tie among the section's own names.
+constexpr std::string_view kTramosNames[] = {"", "NOMBRE", "MINUTOS"};
 
 }  // namespace
 
@@ -113,8 +120,12 @@ int ExportarTramos(const delphos::XmlDocument& doc, const std::filesystem::path&
             horadesde = out.Field("HORADESDE"), horahasta = out.Field("HORAHASTA"),
             minutos = out.Field("MINUTOS"), marco = out.Field("MARCO");
   out.WatchKey(diho, "código de tramo");
+  out.WatchKey(coddiho, "código DELPHOS de tramo",
+               {.consequence = "las actividades de esos tramos irán al mismo tramo de DELPHOS"});
+  const delphos::SectionNames names(records, kTramosNames);
   for (size_t i = 0; i < records.size(); ++i) {
     const delphos::RecordValues values(records[i]);
+    out.CheckNames(static_cast<int>(i + 1), names, values);
     std::string code, delphos_code, length;
     for (int p = 0; p < values.count(); ++p) {
       const std::string& name = values.NameAt(p);

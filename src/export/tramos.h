@@ -27,10 +27,14 @@ class Report;
 // Throws Error when a slot number, a length or a start time is not a whole
 // number, which covers a slot that Monday lacks (slot 0 or below included)
 // and a Monday slot k without a Monday slot k - 1: the integer conversion's
-// text, then the section, the record's place from 1 and its slot code.
+// text, then the section, the place from 1 and the slot code of the record
+// whose value failed (for a Monday start, the slot before, whose length it
+// adds; a slot without one before it, itself).
 //
-// Adds to `report` the values cut or with characters replaced, and every
-// DIHO shared by several rows (see TableWriter).
+// Adds to `report` the values cut or with characters replaced, every DIHO
+// and every CODDIHO shared by several rows, a blank CODDIHO, and the
+// records whose names at positions 1 and 2 are out of place (see
+// TableWriter).
 int ExportarTramos(const delphos::XmlDocument& doc, const std::filesystem::path& table_file,
                    const AskStartTimeFn& ask_start_time, Report& report);
 

@@ -33,7 +33,7 @@ ActivityValues ValoresActividad(const SolutionRow& row, const WorkTableIndex& in
     values.n_diasemana = slot->dia;
     values.x_tramo = slot->coddiho;
   } else {
-    tally.Add(UnmatchedKind::kTramo, key, weight);
+    tally.Add(UnmatchedKind::kTramo, key, weight, SlotText(row.dia, row.hora));
   }
 
   if (const std::string* depcentro = index.DepCentro(row.aula)) {

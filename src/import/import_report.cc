@@ -6,6 +6,8 @@
 #include <system_error>
 
 #include "base/message_text.h"
+#include "base/text.h"
+#include "import/unmatched_tally.h"
 
 namespace pasahorario {
 namespace {
@@ -51,12 +53,40 @@ std::string Consequence(const std::string& kind, int activities) {
   return "";
 }
 
+// The rows of SOLUC without a teacher.
+std::string BlankTeacherText(long long all, long long with_day) {
+  std::string text = (all == 1 ? std::string("Una fila no tiene") : Rows(all, " no tienen")) +
+                     " profesor (PROF en blanco)";
+  if (with_day == 0) {
+    return text + " ni día, así que no se pierde ninguna actividad.";
+  }
+  return text + ": " +
+         (with_day == 1 ? std::string("su actividad no pasa")
+                        : "sus " + std::to_string(with_day) + " actividades no pasan") +
+         " al resultado. Asígneles profesor en Tablerix, guarde el horario y vuelva a importar.";
+}
+
+// "1, 2 y 3" for the items of `parts`.
+std::string Listed(const std::vector<std::string>& parts) {
+  std::string text;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) text += i + 1 == parts.size() ? " y " : ", ";
+    text += parts[i];
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string Quoted(std::string_view text) { return "'" + EscapedForMessage(text) + "'"; }
 
 void ReportUnknownTeachers(const UnknownTeachers& unknown, Report& report) {
   for (const auto& [code, rows] : unknown.codes()) {
+    if (IsBlank(code)) {
+      report.Add({FindingKind::kUnknownTeacher, kSoluc, 0, code,
+                  BlankTeacherText(rows.all, rows.with_day)});
+      continue;
+    }
     std::string text = "El profesor " + Quoted(code) + " no está en PROFT";
     if (rows.with_day > 0) {
       text += ": " +
@@ -84,10 +114,51 @@ void ReportUnknownTeachers(const UnknownTeachers& unknown, Report& report) {
   }
 }
 
+Finding BlankTeacherFinding(int row, const std::string& x_empleado, int activities) {
+  std::string text = "El profesor con X_EMPLEADO " + Quoted(x_empleado) +
+                     " no tiene abreviatura (ABREV en blanco)";
+  if (activities == 0) {
+    text += ": no ha recibido ninguna actividad.";
+  } else {
+    text += activities == 1 ? ": se le ha dado la actividad de SOLUC sin profesor (PROF en "
+                              "blanco), que puede ser de cualquier otro."
+                            : ": se le han dado las " + std::to_string(activities) +
+                                  " actividades de SOLUC sin profesor (PROF en blanco), que "
+                                  "pueden ser de cualquier otro.";
+  }
+  return {FindingKind::kBlankKey, "PROFT", row, "",
+          text + " Complete su abreviatura en DELPHOS, exporte de nuevo y vuelva a importar."};
+}
+
+Finding SharedTeacherFinding(const std::string& abrev, const std::vector<SharedTeacher>& rows,
+                             int activities) {
+  std::vector<std::string> places;
+  for (const SharedTeacher& t : rows) {
+    places.push_back(std::to_string(t.row) + " (X_EMPLEADO " + Quoted(t.x_empleado) + ")");
+  }
+  std::string text = "La abreviatura " + Quoted(abrev) + " está en " + std::to_string(rows.size()) +
+                     " filas de PROFT, las " + Listed(places) + ": ";
+  if (activities == 0) {
+    text +=
+        "ninguna fila con actividad de SOLUC es de ese profesor, así que no se ha dado "
+        "ninguna a varios.";
+  } else {
+    text += (activities == 1
+                 ? std::string("su actividad de SOLUC se ha dado")
+                 : "sus " + std::to_string(activities) + " actividades de SOLUC se han dado") +
+            " a cada uno de ellos, así que el resultado " + (activities == 1 ? "la" : "las") +
+            " lleva " + std::to_string(rows.size()) + " veces.";
+  }
+  text +=
+      " Deje esa abreviatura en un solo profesor en DELPHOS, exporte de nuevo y vuelva a "
+      "importar.";
+  return {FindingKind::kDuplicateKey, "PROFT", 0, abrev, text};
+}
+
 void ReportUnmatched(const std::vector<ImportSummary::Unmatched>& unmatched, Report& report) {
   for (const ImportSummary::Unmatched& u : unmatched) {
     report.Add({FindingKind::kUnmatched, kSoluc, 0, u.code,
-                u.kind + ": " + Quoted(u.code) + " en " + std::to_string(u.activities) +
+                u.kind + ": " + UnmatchedValueText(u) + " en " + std::to_string(u.activities) +
                     (u.activities == 1 ? " actividad, " : " actividades, ") +
                     Consequence(u.kind, u.activities) +
                     ". Compruebe que el código se escribe igual en DELPHOS y en Tablerix, "

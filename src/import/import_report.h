@@ -1,5 +1,6 @@
 // The findings an import adds to its report: teacher codes of SOLUC that
-// are in no row of PROFT, values without a match, and remarks on SOLUC
+// are in no row of PROFT (a blank one said as such), PROFT rows without an
+// abbreviation or sharing one, values without a match, and remarks on SOLUC
 // itself (no activity, older than the last export, code page assumed).
 // Each is a Spanish sentence saying what happened and what to do.
 #pragma once
@@ -22,6 +23,23 @@ std::string Quoted(std::string_view text);
 // One kUnknownTeacher finding per code of `unknown`, with its rows, and one
 // more for the codes past the limit when there are any.
 void ReportUnknownTeachers(const UnknownTeachers& unknown, Report& report);
+
+// A kBlankKey finding for PROFT row `row` (from 1), whose ABREV is blank:
+// its teacher record holds the `activities` of the SOLUC rows whose PROF is
+// as blank, whoever's they are.
+Finding BlankTeacherFinding(int row, const std::string& x_empleado, int activities);
+
+// A PROFT row that shares its abbreviation with another: its place from 1
+// and its employee code.
+struct SharedTeacher {
+  int row = 0;
+  std::string x_empleado;
+};
+
+// A kDuplicateKey finding for abbreviation `abrev`, which the PROFT rows
+// `rows` share: each of them was given the same `activities` activities.
+Finding SharedTeacherFinding(const std::string& abrev, const std::vector<SharedTeacher>& rows,
+                             int activities);
 
 // One kUnmatched finding per entry, in the order given.
 void ReportUnmatched(const std::vector<ImportSummary::Unmatched>& unmatched, Report& report);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/atomic_file.h"
+#include "base/text.h"
 #include "base/utf8_path.h"
 #include "delphos/result_document.h"
 #include "import/import_report.h"
@@ -83,13 +84,17 @@ ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& c
   // of SOLUC is kept beside the document.
   std::vector<TeacherRecord> records;
   std::unordered_map<std::string, std::vector<size_t>> records_per_abrev;
-  for (const Teacher& teacher : ReadingOrOutOfMemory(TableBeingRead(tables.proft),
-                                                     [&] { return ReadTeachers(tables.proft); })) {
+  std::vector<std::string> abrev_order;  // abbreviations in order of first row
+  const std::vector<Teacher> teachers = ReadingOrOutOfMemory(
+      TableBeingRead(tables.proft), [&] { return ReadTeachers(tables.proft); });
+  for (const Teacher& teacher : teachers) {
     delphos::XmlNode record =
         delphos::AgregarRegistro(salidas, delphos::SeqEmpleado(++summary.teachers));
     delphos::AgregarSalida(record, "X_EMPLEADO", teacher.x_empleado);
     delphos::AgregarSalida(record, "F_TOMAPOS", teacher.f_tomapos);
-    records_per_abrev[teacher.abrev].push_back(records.size());
+    auto& indexes = records_per_abrev[teacher.abrev];
+    if (indexes.empty()) abrev_order.push_back(teacher.abrev);
+    indexes.push_back(records.size());
     records.push_back({record});
   }
   std::unordered_map<std::string, int> teachers_per_abrev;
@@ -114,6 +119,24 @@ ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& c
   summary.result_path = delphos::GuardarResultado(doc, PathToUtf8(chosen_file));
   summary.unmatched = tally.Entries();
   if (counts.rows_with_day == 0) report.Add(NoActivityFinding());
+  // A blank abbreviation is no one's: each teacher with one is told, with
+  // the rows of SOLUC without a teacher it was given. Others shared by
+  // several teachers are told once.
+  for (const std::string& abrev : abrev_order) {
+    const std::vector<size_t>& indexes = records_per_abrev.at(abrev);
+    if (IsBlank(abrev)) {
+      for (const size_t i : indexes) {
+        report.Add(BlankTeacherFinding(static_cast<int>(i + 1), teachers[i].x_empleado,
+                                       records[i].activities));
+      }
+    } else if (indexes.size() > 1) {
+      std::vector<SharedTeacher> sharing;
+      for (const size_t i : indexes) {
+        sharing.push_back({static_cast<int>(i + 1), teachers[i].x_empleado});
+      }
+      report.Add(SharedTeacherFinding(abrev, sharing, records[indexes.front()].activities));
+    }
+  }
   ReportUnknownTeachers(counts.unknown, report);
   ReportUnmatched(summary.unmatched, report);
   return summary;

@@ -23,11 +23,13 @@ struct ImportSummary {
   int activities = 0;  // activity records written, over all teachers
   // A value that found no match: its kind (one of the labels above), its
   // text as the solution table holds it (the time-slot key for a tramo; it
-  // may be empty), and how many activity records carry it.
+  // may be empty), how many activity records carry it, and for a tramo the
+  // day and hour it was made of ("día 1, hora 12"; empty for other kinds).
   struct Unmatched {
     std::string kind;
     std::string code;
     int activities = 0;
+    std::string slot = {};
     friend bool operator==(const Unmatched&, const Unmatched&) = default;
   };
   // By kind in the order of the labels above, then by code.

@@ -200,7 +200,8 @@ TEST_F(ImportarTest, SummaryCountsEveryUnmatchedValueOncePerActivityRecord) {
   EXPECT_EQ(summary.teachers, 3);
   EXPECT_EQ(summary.activities, 5);
   EXPECT_THAT(summary.unmatched,
-              ElementsAre(Unmatched{kTareaSinMateria, "TX", 3}, Unmatched{kTramoSinFila, "27", 1},
+              ElementsAre(Unmatched{kTareaSinMateria, "TX", 3},
+                          Unmatched{kTramoSinFila, "27", 1, "día 2, hora 7"},
                           Unmatched{kAulaSinFila, "A9", 2},  // a blank room or group is no mismatch
                           Unmatched{kAsigSinMateria, "S9", 1}));
 }
@@ -257,7 +258,8 @@ TEST_F(ImportarTest, RowsNeverVisitedOrWithoutADayAreNotConverted) {
   const ImportSummary summary = Run();
   EXPECT_EQ(summary.activities, 1);
   // A text DIA begins the key as written; HORA is written as a number.
-  EXPECT_THAT(summary.unmatched, testing::Contains(Unmatched{kTramoSinFila, " 13", 1}));
+  EXPECT_THAT(summary.unmatched,
+              testing::Contains(Unmatched{kTramoSinFila, " 13", 1, "día 1, hora 3"}));
 }
 
 // Every failure: an error that says what and where, and nothing written.

@@ -90,6 +90,55 @@ TEST_F(CodePageChoiceTest, CpgFileThenTextDecideWhenTheHeaderIsSilent) {
   }
 }
 
+TEST_F(CodePageChoiceTest, AHeaderNamingAnUnknownCodePageIsReadAsASilentOneAndSaysSo) {
+  struct Case {
+    const char* name;
+    std::string table;               // the .DBF's bytes
+    std::optional<std::string> cpg;  // T.cpg beside it, if any
+    std::string text;                // the first row's text as read
+    std::string assumption;          // its start, then what decides
+  };
+  const auto dbase = [](uint8_t driver, const std::string& stored) {
+    return DbaseBytes(0x03, driver, {{"C", 'C', 4}}, {" " + stored}, 1);
+  };
+  const std::string pena =
+      "Pe\xF1"
+      "a";
+  const Case cases[] = {
+      {"0xF0, read as Windows-1252", dbase(0xF0, pena), std::nullopt, "Peña",
+       "La tabla T declara una página de códigos que este programa no conoce (el byte de idioma "
+       "0xF0) y no tiene al lado un archivo .cpg que la diga; se lee en Windows-1252, porque su "
+       "texto no es UTF-8."},
+      {"0xAB, UTF-8 by its text", dbase(0xAB, "Pe\xC3\xB1"), std::nullopt, "Peñ",
+       "La tabla T declara una página de códigos que este programa no conoce (el byte de idioma "
+       "0xAB) y no tiene al lado un archivo .cpg que la diga; se lee como UTF-8"},
+      {"0xF0 with a .cpg",
+       dbase(0xF0,
+             "Pe\xA4"
+             "a"),
+       "850", "Peña",
+       "La tabla T declara una página de códigos que este programa no conoce (el byte de idioma "
+       "0xF0); se lee en la página de códigos 850, como dice el archivo T.cpg"},
+      {"level 7, unknown driver name", Level7Bytes("DBXYZZY0", 0, {{"C", 'C', 4}}, {" " + pena}),
+       std::nullopt, "Peña",
+       "La tabla T declara una página de códigos que este programa no conoce (el controlador de "
+       "idioma 'DBXYZZY0')"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    WriteBytes(dir_ / "T.DBF", c.table);
+    if (c.cpg) WriteBytes(dir_ / "T.cpg", *c.cpg);
+    DbfTable table(dir_, "T");
+    table.Open();
+    EXPECT_EQ(table.Text(0), c.text);
+    ASSERT_TRUE(table.code_page_assumption().has_value());
+    EXPECT_THAT(*table.code_page_assumption(), ::testing::StartsWith(c.assumption));
+    table.Close();
+  }
+}
+
 TEST_F(CodePageChoiceTest, Level7DriverNameCountsAsADeclaration) {
   WriteBytes(dir_ / "T.DBF", Level7Bytes("DBWINUS0", 0, {{"C", 'C', 2}}, {" \xC3\xB1"}));
   DbfTable table(dir_, "T");

@@ -51,13 +51,26 @@ std::optional<Flavor> FlavorOf(uint8_t version) {
 }
 
 // The code page of the text, from the driver name (level 7) or byte 29;
-// 1252 when neither names a page we know.
+// 0 when neither names a page we know.
 int CodePageOf(std::string_view file, Flavor flavor) {
   int page = 0;
   if (flavor == Flavor::kLevel7) page = CodePageOfDriverName(file.substr(32, 32));
   if (page == 0) page = CodePageOfDriverId(static_cast<uint8_t>(Byte(file, 29)));
-  if (page == 0 || (!IsMultiByteCodePage(page) && CodePage::Find(page) == nullptr)) page = 1252;
+  if (page != 0 && !IsMultiByteCodePage(page) && CodePage::Find(page) == nullptr) page = 0;
   return page;
+}
+
+// How the header names a code page that CodePageOf does not know: the
+// level-7 driver name when there is one, else byte 29.
+std::string UnknownDriver(std::string_view file, Flavor flavor) {
+  if (flavor == Flavor::kLevel7 && file[32] != '\0' && file[32] != ' ') {
+    std::string_view name = file.substr(32, 32);
+    name = name.substr(0, name.find('\0'));
+    return "el controlador de idioma '" + EscapedForMessage(TrimmedText(name)) + "'";
+  }
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const auto byte = static_cast<uint8_t>(Byte(file, 29));
+  return std::string("el byte de idioma 0x") + kHex[byte >> 4] + kHex[byte & 0x0F];
 }
 
 // Whether the header names a code page at all: a driver byte, or in level 7
@@ -152,6 +165,10 @@ std::variant<TableHeader, HeaderProblem> ReadHeader(std::string_view file) {
   }
   header.code_page = CodePageOf(file, *flavor);
   header.code_page_declared = DeclaresCodePage(file, *flavor);
+  if (header.code_page == 0) {
+    if (header.code_page_declared) header.unknown_driver = UnknownDriver(file, *flavor);
+    header.code_page = 1252;
+  }
   if (IsMultiByteCodePage(header.code_page)) {
     return HeaderProblem{HeaderProblem::kMultiByte, "", header.code_page};
   }

@@ -26,6 +26,10 @@ struct TableHeader {
   uint32_t record_count = 0;       // as the header says; may exceed what the file holds
   int code_page = 1252;            // single-byte page for the text
   bool code_page_declared = true;  // false: driver byte 0 (and no level-7 driver name)
+  // How the header names a code page this program does not know ("el byte
+  // de idioma 0xF0"); empty when it names a known one or none. `code_page`
+  // is then 1252.
+  std::string unknown_driver;
   std::vector<StoredField> fields;
 };
 

@@ -180,7 +180,9 @@ void DbfTable::Open(Access access) {
   t.open = true;
   try {
     t.Reading([&] {
-      if (!header.code_page_declared) t.AssumeCodePage();
+      if (!header.code_page_declared || !header.unknown_driver.empty()) {
+        t.AssumeCodePage(header.unknown_driver);
+      }
       First();
     });
   } catch (const Error&) {

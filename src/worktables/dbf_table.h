@@ -4,7 +4,8 @@
 // code page 1252). Reads dBase III, IV, 5, 7 and Visual FoxPro tables with
 // fields C N F L D I O + @, decoding text by the table's language driver
 // (a multi-byte code page is refused). When the header declares no code
-// page, a .cpg file beside the table names it; without one, text that is
+// page, or one this program does not know, a .cpg file beside the table
+// names it; without one, text that is
 // valid UTF-8 with characters of several bytes is read as UTF-8, anything
 // else as Windows-1252. Memo fields (M, G, dBase B) are listed but their
 // .DBT is never opened: reading one throws Error, so the block number is
@@ -109,11 +110,11 @@ class DbfTable {
   std::string name() const;  // "ASIGNOMT", for messages
   const std::filesystem::path& path() const;
   const std::vector<FieldLayout>& fields() const;  // empty while closed
-  // While open, when the header declares no code page: a Spanish sentence
-  // saying which one the text is read in and why ("La tabla SOLUC no
-  // declara su página de códigos; se lee como UTF-8, como dice el archivo
-  // SOLUC.cpg ("UTF-8")."). Nothing when the header declares one, or while
-  // closed.
+  // While open, when the header declares no code page or an unknown one: a
+  // Spanish sentence saying which one the text is read in and why ("La
+  // tabla SOLUC no declara su página de códigos; se lee como UTF-8, como
+  // dice el archivo SOLUC.cpg ("UTF-8")."). Nothing when the header
+  // declares a known one, or while closed.
   std::optional<std::string> code_page_assumption() const;
 
   // Index of the field `name` (compared without regard to ASCII case).

@@ -114,9 +114,12 @@ std::string DbfTable::Impl::FittedText(std::string bytes, int width) const {
   return bytes;
 }
 
-void DbfTable::Impl::AssumeCodePage() {
+void DbfTable::Impl::AssumeCodePage(const std::string& unknown_driver) {
   const std::string table =
-      "La tabla " + NameForMessage(base_name) + " no declara su página de códigos";
+      "La tabla " + NameForMessage(base_name) +
+      (unknown_driver.empty()
+           ? std::string(" no declara su página de códigos")
+           : " declara una página de códigos que este programa no conoce (" + unknown_driver + ")");
   const fs::path dir = file.parent_path();
   const fs::path cpg = FindIgnoringCase(dir, PathFromUtf8(base_name + ".cpg"));
   if (!cpg.empty()) {

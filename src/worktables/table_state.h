@@ -82,10 +82,12 @@ struct DbfTable::Impl {
   // character, then filled with blanks to `width`.
   std::string FittedText(std::string bytes, int width) const;
 
-  // Decides the code page of a table whose header declares none (the
-  // file is open and the layout read): a .cpg file beside it, else a scan
-  // of its text. Sets `page` and `code_page_assumption`.
-  void AssumeCodePage();
+  // Decides the code page of a table whose header declares none, or one
+  // this program does not know (`unknown_driver` says how it is named; see
+  // TableHeader), once the file is open and the layout read: a .cpg file
+  // beside it, else a scan of its text. Sets `page` and
+  // `code_page_assumption`.
+  void AssumeCodePage(const std::string& unknown_driver);
   // Live stored rows, counted through the file on first call.
   size_t LiveStoredRows() const;
   // Runs `read`, turning running out of memory into an Error naming the

@@ -1,7 +1,10 @@
 // pasahorario-cli as a user runs it: exit statuses, what it prints, and the
 // work tables it leaves (every failure leaves the earlier ones byte for byte).
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -65,6 +68,23 @@ class CliTest : public ::testing::Test {
     std::ofstream(root_ / "aula.xml")
         << "<SERVICIO><SALIDAS><listasal seq=\"AULAS\"><listasal><salida>1</salida>"
            "<salida>A1</salida><salida>Aula 1</salida></listasal></listasal></SALIDAS></SERVICIO>";
+    // Every section, nothing the tables cannot keep.
+    std::ofstream(root_ / "limpio.xml")
+        << "<SERVICIO><SALIDAS><listasal seq=\"MATERIAS\"><listasal><salida>370001</salida>"
+           "<salida>MAT</salida><salida>MAT</salida><salida>Mates</salida></listasal></listasal>"
+           "<listasal seq=\"PROFESORES\"><listasal><salida>E1</salida><salida>01/09/2020"
+           "</salida><salida>Ana</salida><salida>ANA</salida></listasal></listasal>"
+           "<listasal seq=\"AULAS\"><listasal><salida>1</salida><salida>A1</salida>"
+           "<salida>Aula 1</salida></listasal></listasal>"
+           "<listasal seq=\"GRUPOS\"><listasal><salida>U1</salida><salida>1A</salida>"
+           "<salida>M</salida><salida>ESO</salida><salida>1</salida><salida>A</salida>"
+           "</listasal></listasal>"
+           "<listasal seq=\"ASIGNATURAS\"><listasal><salida>MAT</salida><salida>1A</salida>"
+           "<salida>A1</salida><salida>M</salida><salida>ESO</salida><salida>1</salida>"
+           "<salida>A</salida><salida>55</salida><salida>370001</salida></listasal></listasal>"
+           "<listasal seq=\"TRAMOS\"><listasal><salida dato=\"CODIGO_DELPHOS\">4701</salida>"
+           "<salida dato=\"NOMBRE\">L1</salida><salida dato=\"MINUTOS\">55</salida>"
+           "<salida dato=\"DIA\">L1</salida></listasal></listasal></SALIDAS></SERVICIO>";
     std::ofstream(root_ / "roto.xml") << "<SERVICIO><SALIDAS><listasal seq=\"MATERIAS\">";
     // A slot number that is not a whole number stops the export in its last
     // converter, after the other five tables have been staged.
@@ -444,14 +464,22 @@ TEST_F(CliTest, ComprobarWritesNothingAndTellsWhatItFoundInItsExitStatus) {
   const auto no_solution = Tables();
 
   // Nothing to tell; the import is left out without SOLUC.
-  const Result clean = Run({"comprobar", "aula", "--xtemp", xtemp().string()});
+  const Result clean = Run({"comprobar", "limpio", "--xtemp", xtemp().string()});
   EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
   EXPECT_THAT(clean.out,
               AllOf(HasSubstr("Exportación comprobada; no se ha escrito ninguna tabla en " +
-                              xtemp().string() + ". Se escribirían:\n  ASIGNOMT         0 filas\n"),
-                    HasSubstr("  AULAT            1 fila\n"),
+                              xtemp().string() + ". Se escribirían:\n  ASIGNOMT         1 fila\n"),
+                    HasSubstr("  AULAT            1 fila\n"), HasSubstr("Sin avisos\n"),
                     EndsWith("No se comprueba la importación: faltan en " + xtemp().string() +
                              ": SOLUC\n")));
+  EXPECT_EQ(Tables(), no_solution);
+
+  // Sections the document lacks leave their tables empty: something to tell.
+  const Result partial = Run({"comprobar", "aula", "--xtemp", xtemp().string()});
+  EXPECT_EQ(partial.status, 4) << partial.out << partial.err;
+  EXPECT_THAT(partial.out, AllOf(HasSubstr("  ASIGNOMT         0 filas\n"),
+                                 HasSubstr("MATERIAS: La sección no está en el documento: la "
+                                           "tabla ASIGNOMT queda vacía.")));
   EXPECT_EQ(Tables(), no_solution);
 
   // A solution value without a match is something to tell.
@@ -479,6 +507,96 @@ TEST_F(CliTest, ComprobarWritesNothingAndTellsWhatItFoundInItsExitStatus) {
   EXPECT_EQ(Tables(), with_solution);
   EXPECT_EQ(Tables(root_), root_files) << "no result beside the chosen file";
   EXPECT_TRUE(fs::is_empty(root_ / "tmp")) << "the private folder is removed";
+}
+
+// Whether this user can make a new name in `dir`.
+bool CanCreateIn(const fs::path& dir) {
+  const fs::path probe = dir / "prueba-de-escritura";
+  std::error_code ec;
+  if (!fs::create_directory(probe, ec)) return false;
+  fs::remove(probe, ec);
+  return true;
+}
+
+// A folder in which this user cannot create files while the object lives:
+// its write permission taken away, and where that does not stop the user
+// (root, or any user who may override permissions) its immutable
+// attribute set, which stops root too. locked() says whether either worked.
+class UnwritableFolder {
+ public:
+  explicit UnwritableFolder(fs::path dir) : dir_(std::move(dir)) {
+    fs::permissions(dir_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    if (CanCreateIn(dir_)) immutable_ = SetImmutable(true);
+    locked_ = !CanCreateIn(dir_);
+  }
+  UnwritableFolder(const UnwritableFolder&) = delete;
+  UnwritableFolder& operator=(const UnwritableFolder&) = delete;
+  ~UnwritableFolder() {
+    if (immutable_) SetImmutable(false);
+    fs::permissions(dir_, fs::perms::owner_write, fs::perm_options::add);
+  }
+  bool locked() const { return locked_; }
+
+ private:
+  bool SetImmutable(bool on) const {
+    const int fd = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
+  }
+
+  fs::path dir_;
+  bool immutable_ = false;
+  bool locked_ = false;
+};
+
+TEST_F(CliTest, ComprobarFailsWhereTheRealCommandCannotWrite) {
+  ASSERT_EQ(Export("centro.xml").status, 0);
+  GenerateSolution();
+  fs::create_directories(root_ / "datos");
+  fs::copy_file(root_ / "centro.xml", root_ / "datos" / "centro.xml");
+  const std::string x = xtemp().string();
+  struct Case {
+    const char* name;
+    fs::path folder;  // the folder made unwritable
+    std::vector<std::string> command, check;
+    std::string said;  // what comprobar says on stderr
+  };
+  const Case cases[] = {
+      {"export: the exchange directory",
+       xtemp(),
+       {"exportar", "centro.xml", "--xtemp", x},
+       {"comprobar", "centro.xml", "--xtemp", x},
+       "La exportación fallaría: No se puede escribir en la carpeta de intercambio " + x + " ("},
+      {"import: the folder of the chosen file",
+       root_ / "datos",
+       {"importar", "datos/centro.xml", "--xtemp", x},
+       {"comprobar", "datos/centro.xml", "--xtemp", x},
+       "La importación fallaría: No se puede guardar el resultado " +
+           (root_ / "datos" / "ResultadoTablerixcentro.xml").string() +
+           ": no se puede escribir en la carpeta " + (root_ / "datos").string() + " ("},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto before = Tables(c.folder);
+    const UnwritableFolder unwritable(c.folder);
+    if (!unwritable.locked()) {
+      GTEST_SKIP() << "neither the permission bits nor the immutable attribute keep this user "
+                      "from writing in a folder here (root without CAP_LINUX_IMMUTABLE, or a "
+                      "file system without the attribute)";
+    }
+    const Result real = Run(c.command);
+    EXPECT_EQ(real.status, 1) << real.out << real.err;
+    const Result checked = Run(c.check);
+    EXPECT_EQ(checked.status, 1) << checked.out << checked.err;
+    EXPECT_THAT(checked.err, HasSubstr(c.said));
+    EXPECT_EQ(Tables(c.folder), before);
+  }
 }
 
 TEST_F(CliTest, ReportFileHoldsTheCommandsFindings) {
@@ -513,7 +631,7 @@ TEST_F(CliTest, ExchangeDirectoryIsFoundInAnyLetterCase) {
   EXPECT_EQ(Run({"exportar", "centro.xml", "--xtemp", lower}).status, 0);
   EXPECT_TRUE(fs::exists(xtemp() / "ASIGNOMT.DBF"));
   EXPECT_FALSE(fs::exists(root_ / "xtemp"));
-  const Result checked = Run({"comprobar", "aula.xml", "--xtemp", lower});
+  const Result checked = Run({"comprobar", "limpio.xml", "--xtemp", lower});
   EXPECT_EQ(checked.status, 0) << checked.err;
   EXPECT_THAT(checked.out, HasSubstr("ninguna tabla en " + xtemp().string()));
 }

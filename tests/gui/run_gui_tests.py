@@ -65,6 +65,14 @@ FAULTY_EXPORT = """<?xml version="1.0" encoding="UTF-8"?>
 </listasal>
 <listasal seq="GRUPOS"><listasal><salida>U1</salida><salida>1A</salida><salida>M</salida>
 <salida>ESO-LOE</salida><salida>1</salida><salida>A</salida></listasal></listasal>
+<listasal seq="AULAS"><listasal><salida>D1</salida><salida>A1</salida><salida>Aula 1</salida>
+<salida>N</salida></listasal></listasal>
+<listasal seq="ASIGNATURAS"><listasal><salida>MAT</salida><salida>1A</salida><salida>A1</salida>
+<salida>M</salida><salida>ESO</salida><salida>1</salida><salida>A</salida><salida>55</salida>
+<salida>370001</salida></listasal></listasal>
+<listasal seq="TRAMOS"><listasal><salida dato="CODIGO_DELPHOS">4701</salida>
+<salida dato="NOMBRE">L1</salida><salida dato="MINUTOS">55</salida>
+<salida dato="DIA">L1</salida></listasal></listasal>
 </SALIDAS></SERVICIO>
 """
 FAULTY_EXPORT_FINDINGS = [
