@@ -1,5 +1,6 @@
 #include "base/report.h"
 
+#include <algorithm>
 #include <map>
 
 namespace pasahorario {
@@ -62,6 +63,65 @@ std::string Counted(FindingKind kind, int n) {
 }
 
 }  // namespace
+
+namespace {
+
+// The last sentence (or sentences) that every one of `texts` ends with,
+// after a ". " or "; " of each, when there are two texts or more and none
+// is all advice; empty when they share none.
+std::string SharedAdvice(const std::vector<std::string>& texts) {
+  if (texts.size() < 2) return "";
+  const std::string& first = texts.front();
+  for (size_t at = 2; at < first.size(); ++at) {
+    const std::string_view before(first.data() + at - 2, 2);
+    if (before != ". " && before != "; ") continue;
+    const std::string_view advice(first.data() + at, first.size() - at);
+    const bool shared = std::all_of(texts.begin(), texts.end(), [&](const std::string& t) {
+      if (t.size() < advice.size() + 3 || !t.ends_with(advice)) return false;
+      const std::string_view sep(t.data() + t.size() - advice.size() - 2, 2);
+      return sep == ". " || sep == "; ";
+    });
+    if (shared) return std::string(advice);
+  }
+  return "";
+}
+
+std::string Capitalized(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 32);
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> Report::GroupedLines() const {
+  std::vector<FindingKind> order;
+  std::map<FindingKind, std::vector<size_t>> members;
+  for (size_t i = 0; i < findings_.size(); ++i) {
+    auto& list = members[findings_[i].kind];
+    if (list.empty()) order.push_back(findings_[i].kind);
+    list.push_back(i);
+  }
+  const std::vector<std::string> lines = Lines();
+  std::vector<std::string> out;
+  for (FindingKind kind : order) {
+    const std::vector<size_t>& group = members[kind];
+    std::vector<std::string> texts;
+    for (size_t i : group) texts.push_back(findings_[i].text);
+    const std::string advice = SharedAdvice(texts);
+    if (!out.empty()) out.emplace_back();
+    out.push_back(Counted(kind, static_cast<int>(group.size())) + ":");
+    if (!advice.empty()) out.push_back("  " + Capitalized(advice));
+    for (size_t i : group) {
+      std::string line = lines[i];
+      if (!advice.empty()) {
+        line.resize(line.size() - advice.size() - 2);  // the advice and its ". " or "; "
+        line += '.';
+      }
+      out.push_back("  \u2022 " + line);
+    }
+  }
+  return out;
+}
 
 std::vector<std::string> Report::Lines() const {
   std::vector<std::string> lines;

@@ -48,6 +48,13 @@ class Report {
   // 1 clave repetida".
   std::string Summary() const;
 
+  // The findings grouped by kind, in the order each kind first appears:
+  // per group a heading with its count ("2 valores recortados:"), the
+  // advice its findings share said once, then one bulleted line per
+  // finding ("  • <Lines() line without that advice>"); an empty line
+  // between groups. What every front end shows and saves below Summary().
+  std::vector<std::string> GroupedLines() const;
+
  private:
   std::vector<Finding> findings_;
 };

@@ -16,7 +16,10 @@ std::string Count(int n, std::string_view one, std::string_view many) {
 
 void WriteFindings(const Report& report, std::string_view indent, std::ostream& out) {
   out << report.Summary() << '\n';
-  for (const std::string& line : report.Lines()) out << indent << line << '\n';
+  if (!report.empty()) out << '\n';
+  for (const std::string& line : report.GroupedLines()) {
+    out << (line.empty() ? "" : indent) << line << '\n';
+  }
 }
 
 }  // namespace
@@ -27,11 +30,7 @@ void PrintExportTables(const ExportSummary& summary, std::string_view heading, s
     out << "  " << std::left << std::setw(11) << table.name << std::right << std::setw(7)
         << table.rows << (table.rows == 1 ? " fila\n" : " filas\n");
   }
-  if (!summary.absent_sections.empty()) {
-    out << "Secciones que no están en el documento (sus tablas quedan vacías):";
-    for (const std::string& section : summary.absent_sections) out << ' ' << section;
-    out << '\n';
-  }
+  // Absent sections are findings of the report, printed with the others.
 }
 
 void PrintExportReport(const ExportSummary& summary, const std::filesystem::path& exchange_dir,

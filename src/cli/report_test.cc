@@ -34,9 +34,12 @@ TEST(ReportTest, FindingsFollowTheirSummaryOnScreenAndInTheFile) {
   report.Add({FindingKind::kNoActivity, "SOLUC", 0, "", "SOLUC no tiene ninguna actividad"});
   std::ostringstream screen;
   PrintFindings(report, screen);
-  EXPECT_EQ(screen.str(), report.Summary() + "\n" +
-                              "  PROFT, registro 3: NOMBRE recortado a 6 caracteres\n"
-                              "  SOLUC: SOLUC no tiene ninguna actividad\n");
+  EXPECT_EQ(screen.str(), report.Summary() + "\n\n" +
+                              "  1 valor recortado:\n"
+                              "    \u2022 PROFT, registro 3: NOMBRE recortado a 6 caracteres\n"
+                              "\n"
+                              "  1 SOLUC sin actividades:\n"
+                              "    \u2022 SOLUC: SOLUC no tiene ninguna actividad\n");
 
   const Report none;
   const std::string file = ReportFileText("comprobar", "/datos/centro.xml", "/XTEMP",
@@ -48,9 +51,12 @@ TEST(ReportTest, FindingsFollowTheirSummaryOnScreenAndInTheFile) {
             "Carpeta de intercambio: /XTEMP\n"
             "\nExportación:\n" +
                 report.Summary() +
+                "\n\n"
+                "1 valor recortado:\n"
+                "  \u2022 PROFT, registro 3: NOMBRE recortado a 6 caracteres\n"
                 "\n"
-                "PROFT, registro 3: NOMBRE recortado a 6 caracteres\n"
-                "SOLUC: SOLUC no tiene ninguna actividad\n"
+                "1 SOLUC sin actividades:\n"
+                "  \u2022 SOLUC: SOLUC no tiene ninguna actividad\n"
                 "\nImportación:\nSin avisos\n"
                 "\nOtra:\nNo se comprueba: falta SOLUC.\n");
 }

@@ -8,7 +8,7 @@ std::string ReportFileBytes(const Report& report) {
   constexpr char kLineEnd[] = "\r\n";
   std::string bytes = "\xEF\xBB\xBF";
   bytes += report.Summary() + kLineEnd + kLineEnd;
-  for (const std::string& line : report.Lines()) bytes += line + kLineEnd;
+  for (const std::string& line : report.GroupedLines()) bytes += line + kLineEnd;
   return bytes;
 }
 

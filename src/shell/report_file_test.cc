@@ -26,13 +26,17 @@ std::string Read(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TEST(ReportFileTest, ByteOrderMarkSummaryThenOneCrLfLinePerFinding) {
+TEST(ReportFileTest, ByteOrderMarkSummaryThenTheGroupedLinesInCrLf) {
   const Report report = TwoFindings();
   EXPECT_EQ(ReportFileBytes(report), "\xEF\xBB\xBF" + report.Summary() +
                                          "\r\n\r\n"
-                                         "SOLUC, registro 7: el aula \xC2\xAB"
+                                         "1 valor sin correspondencia:\r\n"
+                                         "  \u2022 SOLUC, registro 7: el aula \xC2\xAB"
                                          "A-99\xC2\xBB no est\xC3\xA1 en AULAT\r\n"
-                                         "PROFT, registro 2: NOMBRE recortado a 10 caracteres\r\n");
+                                         "\r\n"
+                                         "1 valor recortado:\r\n"
+                                         "  \u2022 PROFT, registro 2: NOMBRE recortado a 10 "
+                                         "caracteres\r\n");
 }
 
 class SaveReportFileTest : public ::testing::Test {

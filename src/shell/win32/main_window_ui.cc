@@ -70,7 +70,7 @@ void MainWindow::ShowReport(const Report& report) {
   } catch (const std::exception&) {
     // Without its window the report still reaches the user.
     std::string text = report.Summary();
-    for (const std::string& line : report.Lines()) text += "\n" + line;
+    for (const std::string& line : report.GroupedLines()) text += "\n" + line;
     ShowMessage(text);
   }
 }
