@@ -37,6 +37,48 @@ constexpr int kButtonHeight = 25;
 constexpr int kButtonWidth = 89;    // at least; wider when the text needs it
 constexpr int kButtonPadding = 24;  // around the text of a wider button
 
+int TextWidth(HDC dc, std::wstring_view text) {
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &extent);
+  return extent.cx;
+}
+
+// `line` broken at its blanks into lines no wider than `width` pixels in
+// the font selected into `dc`. A wrapped bullet line goes on under the
+// first word after its bullet (a hanging indent), other lines under their
+// first word. A single word wider than `width` stays whole.
+std::vector<std::wstring> Wrapped(HDC dc, const std::wstring& line, int width) {
+  size_t start = line.find_first_not_of(L' ');
+  if (start == std::wstring::npos) return {line};
+  if (line.compare(start, 2, L"\u2022 ") == 0) start += 2;
+  const int space = std::max(TextWidth(dc, L" "), 1);
+  const std::wstring indent(
+      static_cast<size_t>((TextWidth(dc, std::wstring_view(line).substr(0, start)) + space - 1) /
+                          space),
+      L' ');
+  std::vector<std::wstring> out;
+  std::wstring current = line.substr(0, start);
+  bool empty = true;  // no word on `current` yet
+  for (size_t at = start; at < line.size();) {
+    size_t end = line.find(L' ', at);
+    if (end == std::wstring::npos) end = line.size();
+    const std::wstring_view word(line.data() + at, end - at);
+    std::wstring candidate = current;
+    if (!empty) candidate += L' ';
+    candidate += word;
+    if (empty || TextWidth(dc, candidate) <= width) {
+      current = std::move(candidate);
+    } else {
+      out.push_back(std::move(current));
+      current = indent + std::wstring(word);
+    }
+    empty = false;
+    at = end + 1;
+  }
+  out.push_back(std::move(current));
+  return out;
+}
+
 HFONT MakeFont(int points, bool bold, UINT dpi) {
   LOGFONTW lf{};
   lf.lfHeight = FontHeight(points, dpi);
@@ -117,6 +159,8 @@ class ReportDialog {
   void DeleteResources();
   // Every control in place for the current client size.
   void Layout();
+  // Puts the report's lines in the list, wrapped at its width.
+  void WrapList();
   void Paint(HDC dc);
   // Ctrl+A selects the whole list; Ctrl+C with nothing selected in the list
   // copies the whole report. True when `msg` was such a key.
@@ -133,6 +177,7 @@ class ReportDialog {
   HWND hwnd_ = nullptr;
   HWND summary_ = nullptr;
   HWND list_ = nullptr;
+  std::vector<std::wstring> lines_;  // the report's grouped lines, unwrapped
   HWND guardar_ = nullptr;
   HWND cerrar_ = nullptr;
   HWND last_focus_ = nullptr;
@@ -177,21 +222,17 @@ void ReportDialog::Run() {
     return CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   };
-  // In tab order: the list, Guardar, Cerrar. The findings are sentences:
-  // wrapped at the list's width, each marked with a bullet where it starts.
+  // In tab order: the list, Guardar, Cerrar. The findings are sentences,
+  // grouped by kind: wrapped at the list's width (Layout), each marked with
+  // a bullet where it starts.
   summary_ = control(L"STATIC", Wide(report_.Summary()).c_str(), SS_LEFT | SS_NOPREFIX, 0,
                      IDC_INFORME_RESUMEN);
-  std::wstring lines;
-  for (const std::string& line : report_.Lines()) {
-    if (!lines.empty()) lines += L"\r\n";
-    lines += L"\u2022 " + Wide(line);
-  }
+  for (const std::string& line : report_.GroupedLines()) lines_.push_back(Wide(line));
   list_ =
       control(L"EDIT", L"",
               WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
               WS_EX_CLIENTEDGE, IDC_INFORME_LISTA);
   SendMessageW(list_, EM_SETLIMITTEXT, 0, 0);
-  SetWindowTextW(list_, lines.c_str());
   SetWindowSubclass(list_, ListProc, kListSubclassId, 0);
   guardar_ = control(L"BUTTON", kGuardar, WS_TABSTOP | BS_PUSHBUTTON, 0, IDC_INFORME_GUARDAR);
   cerrar_ = control(L"BUTTON", kCerrar, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, IDC_INFORME_CERRAR);
@@ -298,7 +339,36 @@ void ReportDialog::Layout() {
   const int list_top = std::max<int>(icon_box_.bottom, summary_top + summary_height) + gap;
   MoveWindow(list_, margin, list_top, width - 2 * margin, std::max(button_top - gap - list_top, 0),
              TRUE);
+  WrapList();
   InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void ReportDialog::WrapList() {
+  RECT format{};
+  SendMessageW(list_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  // Room for the scroll bar whether it shows or not, so that the lines do
+  // not change when it comes.
+  const int width = std::max<int>(format.right - format.left -
+                                      std::max(GetSystemMetrics(SM_CXVSCROLL), S(17)) - S(2),
+                                  S(40));
+  HDC dc = GetDC(list_);
+  HGDIOBJ old_font = SelectObject(dc, font_);
+  std::wstring text;
+  bool first = true;
+  for (const std::wstring& line : lines_) {
+    for (const std::wstring& piece : Wrapped(dc, line, width)) {
+      if (!first) text += L"\r\n";
+      text += piece;
+      first = false;
+    }
+  }
+  SelectObject(dc, old_font);
+  ReleaseDC(list_, dc);
+  const int length = GetWindowTextLengthW(list_);
+  std::wstring shown(static_cast<size_t>(length) + 1, L'\0');
+  GetWindowTextW(list_, shown.data(), length + 1);
+  shown.resize(static_cast<size_t>(length));
+  if (shown != text) SetWindowTextW(list_, text.c_str());
 }
 
 void ReportDialog::Paint(HDC dc) {
