@@ -20,6 +20,10 @@ enum class FindingKind {
   kCodePageAssumed,  // text decoded in a code page the table does not declare
   kFileLeft,         // a file of ours that could not be removed after a replacement
   kNotFlushed,       // a folder whose new entries could not be flushed to the disk
+  kEquivApplied,     // a line of EQUIVALENCIAS.TXT that gave its value to activities
+  kEquivBroken,      // a line of EQUIVALENCIAS.TXT naming a value the tables lack
+  kEquivUnused,      // a line of EQUIVALENCIAS.TXT that no value of the solution needed
+  kProposal,         // the likely correspondence of a value without a match
 };
 
 struct Finding {
