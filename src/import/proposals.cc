@@ -143,18 +143,27 @@ std::vector<std::u32string> NameWords(std::string_view name) {
 }
 
 // Whether `code` is the beginnings of some of `words`, in order, at least
-// two of them.
-bool Abbreviates(const std::u32string& code, const std::vector<std::u32string>& words,
-                 size_t from_word, size_t from_char, int used) {
-  if (from_char == code.size()) return used >= 2;
-  for (size_t w = from_word; w < words.size(); ++w) {
-    const std::u32string& word = words[w];
-    for (size_t n = 1; n <= word.size() && from_char + n <= code.size(); ++n) {
-      if (word[n - 1] != code[from_char + n - 1]) break;
-      if (Abbreviates(code, words, w + 1, from_char + n, used + 1)) return true;
+// two of them. Each (word, character, parts so far capped at 2) is worked
+// out once, so a name of many short words cannot make it slow.
+bool Abbreviates(const std::u32string& code, const std::vector<std::u32string>& words) {
+  // memo[(w * (code.size() + 1) + c) * 3 + used]: 0 unknown, 1 no, 2 yes.
+  std::vector<char> memo((words.size() + 1) * (code.size() + 1) * 3, 0);
+  const auto fits = [&](auto& self, size_t from_word, size_t from_char, int used) -> bool {
+    if (from_char == code.size()) return used >= 2;
+    char& known = memo[(from_word * (code.size() + 1) + from_char) * 3 + used];
+    if (known != 0) return known == 2;
+    bool found = false;
+    for (size_t w = from_word; w < words.size() && !found; ++w) {
+      const std::u32string& word = words[w];
+      for (size_t n = 1; n <= word.size() && from_char + n <= code.size() && !found; ++n) {
+        if (word[n - 1] != code[from_char + n - 1]) break;
+        found = self(self, w + 1, from_char + n, std::min(used + 1, 2));
+      }
     }
-  }
-  return false;
+    known = found ? 2 : 1;
+    return found;
+  };
+  return fits(fits, 0, 0, 0);
 }
 
 }  // namespace
@@ -211,7 +220,7 @@ std::optional<Proposal> ProposeTeacher(std::string_view code,
   if (key.size() >= 2) {
     std::vector<size_t> fits;
     for (size_t i = 0; i < teachers.size(); ++i) {
-      if (Abbreviates(key, NameWords(teachers[i].nombre), 0, 0, 0)) fits.push_back(i);
+      if (Abbreviates(key, NameWords(teachers[i].nombre))) fits.push_back(i);
     }
     if (fits.size() > 1) return std::nullopt;  // several names fit: none stands out
     if (fits.size() == 1) {

@@ -95,6 +95,15 @@ TEST(ProposalsTest, TeacherWhoseNameTheCodeAbbreviates) {
   }
 }
 
+TEST(ProposalsTest, ANameOfManyShortWordsIsQuick) {
+  std::string name;
+  for (int i = 0; i < 40; ++i) name += "a ";
+  const std::vector<TeacherName> teachers = {{"X", name}, {"Y", name + "b"}};
+  // Without remembering what was tried this takes C(40, 10) steps.
+  EXPECT_EQ(ProposeTeacher("aaaaaaaaaz", teachers), std::nullopt);
+  EXPECT_EQ(ProposeTeacher("aaaaaaaaab", teachers)->code, "Y");
+}
+
 TEST(ProposalsTest, EditDistanceCountsCharactersNotBytes) {
   EXPECT_EQ(EditDistance("PÉREZ", "PEREZ", 2), 1);
   EXPECT_EQ(EditDistance("", "ab", 2), 2);
