@@ -58,6 +58,19 @@ std::string Counted(FindingKind kind, int n) {
     case FindingKind::kBlankKey:
       what = one ? "clave en blanco" : "claves en blanco";
       break;
+    case FindingKind::kEquivApplied:
+      what = one ? "equivalencia aplicada" : "equivalencias aplicadas";
+      break;
+    case FindingKind::kEquivBroken:
+      what = one ? "equivalencia que apunta a un valor que no está en las tablas"
+                 : "equivalencias que apuntan a valores que no están en las tablas";
+      break;
+    case FindingKind::kEquivUnused:
+      what = one ? "equivalencia sin usar" : "equivalencias sin usar";
+      break;
+    case FindingKind::kProposal:
+      what = one ? "propuesta de equivalencia" : "propuestas de equivalencia";
+      break;
   }
   return std::to_string(n) + " " + what;
 }

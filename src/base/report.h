@@ -24,6 +24,10 @@ enum class FindingKind {
   kMisplacedValues,  // a record whose value names do not fit the positions read
   kMissingSection,   // a section the document lacks, whose table is left empty
   kBlankKey,         // a row whose key the import finds it by is blank
+  kEquivApplied,     // a line of EQUIVALENCIAS.TXT that gave its value to activities
+  kEquivBroken,      // a line of EQUIVALENCIAS.TXT naming a value the tables lack
+  kEquivUnused,      // a line of EQUIVALENCIAS.TXT that no value of the solution needed
+  kProposal,         // the likely correspondence of a value without a match
 };
 
 struct Finding {

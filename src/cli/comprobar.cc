@@ -73,9 +73,17 @@ class PrivateFolder {
 }  // namespace
 
 bool DryRun::has_findings() const {
+  // A correspondence of EQUIVALENCIAS.TXT that was applied is the school's
+  // own choice, not something to look at.
+  const auto to_tell = [](const Report& report) {
+    for (const Finding& f : report.findings()) {
+      if (f.kind != FindingKind::kEquivApplied) return true;
+    }
+    return false;
+  };
   return !pending_repair.empty() || (export_summary && !export_summary->report.empty()) ||
          (import_summary &&
-          (!import_summary->report.empty() || !import_summary->unmatched.empty()));
+          (to_tell(import_summary->report) || !import_summary->unmatched.empty()));
 }
 
 DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,

@@ -34,8 +34,9 @@ struct DryRun {
   std::string pending_repair;
 
   bool failed() const { return !export_error.empty() || !import_error.empty(); }
-  // Something to tell: a finding of either report, a value of the solution
-  // without a match, or a pending repair.
+  // Something to tell: a finding of either report (a correspondence of
+  // EQUIVALENCIAS.TXT applied is not one), a value of the solution without a
+  // match, or a pending repair.
   bool has_findings() const;
 };
 

@@ -43,12 +43,18 @@ void PrintImportCounts(const ImportSummary& summary, std::ostream& out) {
       << "Actividades: " << summary.activities << '\n';
   if (summary.unmatched.empty()) {
     out << "Todos los valores han encontrado correspondencia.\n";
-    return;
+  } else {
+    out << "Valores sin correspondencia (" << summary.unmatched.size() << "):\n";
+    for (const ImportSummary::Unmatched& u : summary.unmatched) {
+      out << "  " << u.kind << ": " << UnmatchedValueText(u) << " ("
+          << Count(u.activities, "actividad", "actividades") << ")\n";
+    }
   }
-  out << "Valores sin correspondencia (" << summary.unmatched.size() << "):\n";
-  for (const ImportSummary::Unmatched& u : summary.unmatched) {
-    out << "  " << u.kind << ": " << UnmatchedValueText(u) << " ("
-        << Count(u.activities, "actividad", "actividades") << ")\n";
+  if (summary.proposals.empty()) return;
+  out << "Propuestas de equivalencia (" << summary.proposals.size()
+      << "; ninguna se aplica sola: para aplicar una, copie su línea en EQUIVALENCIAS.TXT):\n";
+  for (const ImportSummary::Proposed& p : summary.proposals) {
+    out << "  " << p.line << "\n    (" << p.why << ")\n";
   }
 }
 

@@ -23,9 +23,9 @@ void PrintExportTables(const ExportSummary& summary, std::string_view heading, s
 void PrintExportReport(const ExportSummary& summary, const std::filesystem::path& exchange_dir,
                        std::ostream& out);
 
-// The teacher and activity counts, and every value without a match with its
+// The teacher and activity counts, every value without a match with its
 // kind, its text (quoted: it may be blank) and how many activities it
-// touches.
+// touches, and the proposed lines of EQUIVALENCIAS.TXT with their reasons.
 void PrintImportCounts(const ImportSummary& summary, std::ostream& out);
 
 // The result file, then PrintImportCounts.

@@ -100,6 +100,9 @@ class StagedTablesTest : public ExchangeDirTest {
     WriteBytes(dir / "SOLUC.DBF", "del usuario");
     WriteBytes(dir / "ASIGT.DBF.nuevo", "del usuario");
     WriteBytes(dir / "AULAT.DBF.anterior~copia", "del usuario");
+    // The school's correspondences: every snapshot below shows that neither
+    // the commit nor any repair touches them.
+    WriteBytes(dir / "Equivalencias.txt", "AULA LAB2 = AU07\r\n");
   }
   void SetUp() override { Prepare(dir_); }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "import/equivalence_use.h"
 #include "import/unmatched_tally.h"
 #include "import/work_table_index.h"
 
@@ -43,12 +44,19 @@ inline constexpr char kActividadPorDefecto[] = "G439";
 //   is DIA's text followed by HORA in decimal; both empty without one.
 // - X_DEPCENTRO: DEPCENTRO of AULA in AULAT; X_UNIDAD: UNIDAD of CODGRUPO in
 //   GRUPOST; each empty without a row.
-// - X_MATERIAOMC: the ASIGT MATERIA of ASIG with CODGRUPO; when that is
+// - X_MATERIAOMC: the ASIGT MATERIA of ASIG with CODGRUPO (the group of
+//   the tables when a GRUPO correspondence gave it); when that is
 //   blank or missing, the one of ASIG with NIVEL and CURSO; when still
 //   blank, the ASIGNOMT MATERIA of ASIG. May end empty or blank.
 // Each lookup that finds nothing (and the final blank X_MATERIAOMC) is
-// added to `tally` with `weight` activities.
+// added to `tally` with `weight` activities, unless `equivalences` has a
+// correspondence for the value: then the lookup is made again with its
+// right side (TAREA in ASIGNOMT, the key in DIASHORAST, AULA in AULAT,
+// CODGRUPO in GRUPOST, ASIG in ASIGT and ASIGNOMT when one of them holds
+// it); a "-" keeps the value as without a match, and a right side that the
+// tables lack leaves it so too. Each use is recorded in `equivalences`.
 ActivityValues ValoresActividad(const SolutionRow& row, const WorkTableIndex& index,
-                                UnmatchedTally& tally, int weight);
+                                UnmatchedTally& tally, int weight,
+                                EquivalenceUse* equivalences = nullptr);
 
 }  // namespace pasahorario

@@ -1,6 +1,7 @@
 #include "import/importar.h"
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -8,6 +9,9 @@
 #include "base/text.h"
 #include "base/utf8_path.h"
 #include "delphos/result_document.h"
+#include "import/equivalence_use.h"
+#include "import/equivalencias.h"
+#include "import/import_proposals.h"
 #include "import/import_report.h"
 #include "import/import_tables.h"
 #include "import/out_of_memory.h"
@@ -22,14 +26,28 @@ struct Teacher {
   std::string x_empleado;
   std::string f_tomapos;
   std::string abrev;
+  std::string nombre;
 };
+
+// The index of the field `name` of `table`, or -1 when it has none.
+int OptionalField(const dbf::DbfTable& table, std::string_view name) {
+  const std::vector<dbf::FieldLayout>& fields = table.fields();
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (AsciiLower(fields[i].name) == AsciiLower(name)) return static_cast<int>(i);
+  }
+  return -1;
+}
 
 std::vector<Teacher> ReadTeachers(dbf::DbfTable& proft) {
   const int x_empleado = proft.FieldIndex("X_EMPLEADO"), f_tomapos = proft.FieldIndex("F_TOMAPOS"),
             abrev = proft.FieldIndex("ABREV");
+  // The name only helps to propose a teacher for an unknown code: a PROFT
+  // without NOMBRE is read as before.
+  const int nombre = OptionalField(proft, "NOMBRE");
   std::vector<Teacher> teachers;
   for (proft.First(); !proft.Eof(); proft.Next()) {
-    teachers.push_back({proft.Text(x_empleado), proft.Text(f_tomapos), proft.Text(abrev)});
+    teachers.push_back({proft.Text(x_empleado), proft.Text(f_tomapos), proft.Text(abrev),
+                        nombre < 0 ? std::string() : proft.Text(nombre)});
   }
   return teachers;
 }
@@ -59,6 +77,9 @@ ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& c
 
   ImportSummary summary;
   Report& report = summary.report;
+  // A file that cannot be read stops the import before any table is opened.
+  const Equivalencias equivalencias = ReadEquivalencias(exchange_dir);
+  EquivalenceUse use(equivalencias);
   // What an import stopped while it saved its result left beside the
   // chosen file.
   for (std::string& warning :
@@ -85,9 +106,11 @@ ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& c
   std::vector<TeacherRecord> records;
   std::unordered_map<std::string, std::vector<size_t>> records_per_abrev;
   std::vector<std::string> abrev_order;  // abbreviations in order of first row
+  std::vector<TeacherName> names;
   const std::vector<Teacher> teachers = ReadingOrOutOfMemory(
       TableBeingRead(tables.proft), [&] { return ReadTeachers(tables.proft); });
   for (const Teacher& teacher : teachers) {
+    names.push_back({teacher.abrev, teacher.nombre});
     delphos::XmlNode record =
         delphos::AgregarRegistro(salidas, delphos::SeqEmpleado(++summary.teachers));
     delphos::AgregarSalida(record, "X_EMPLEADO", teacher.x_empleado);
@@ -106,13 +129,15 @@ ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& c
                              tables.asigt);
   UnmatchedTally tally;
   const SolutionCounts counts = ReadingOrOutOfMemory(TableBeingRead(tables.soluc), [&] {
-    return ReadSolution(tables.soluc, teachers_per_abrev, index, tally,
-                        [&](const std::string& prof, const ActivityValues& values) {
-                          for (const size_t i : records_per_abrev.at(prof)) {
-                            AgregarActividad(records[i].node, ++records[i].activities, values);
-                            ++summary.activities;
-                          }
-                        });
+    return ReadSolution(
+        tables.soluc, teachers_per_abrev, index, tally,
+        [&](const std::string& prof, const ActivityValues& values) {
+          for (const size_t i : records_per_abrev.at(prof)) {
+            AgregarActividad(records[i].node, ++records[i].activities, values);
+            ++summary.activities;
+          }
+        },
+        &use);
   });
   tables.Close();
 
@@ -139,6 +164,9 @@ ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& c
   }
   ReportUnknownTeachers(counts.unknown, report);
   ReportUnmatched(summary.unmatched, report);
+  use.AddFindings(report);
+  summary.proposals = Proposals(counts.unknown, names, summary.unmatched, index);
+  ReportProposals(summary.proposals, report);
   return summary;
 }
 

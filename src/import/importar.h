@@ -34,15 +34,29 @@ struct ImportSummary {
   };
   // By kind in the order of the labels above, then by code.
   std::vector<Unmatched> unmatched;
+  // The likely correspondence of a value without a match (an unmatched
+  // value above or a teacher code that is in no PROFT row), never applied:
+  // the line of EQUIVALENCIAS.TXT that would apply it and why it is likely.
+  struct Proposed {
+    std::string line;  // "AULA lab1 = LAB1"
+    std::string why;   // "'lab1' y 'LAB1' solo difieren en mayúsculas"
+    friend bool operator==(const Proposed&, const Proposed&) = default;
+  };
+  // Teachers first, then in the order of `unmatched`.
+  std::vector<Proposed> proposals;
   // Every finding of the run: the unmatched values above, teacher codes of
-  // SOLUC that are in no PROFT row, and remarks on the solution table.
+  // SOLUC that are in no PROFT row, remarks on the solution table, and what
+  // was done with each line of EQUIVALENCIAS.TXT.
   Report report;
 };
 
 // Replaces SALIDAS of `doc` (loaded from `chosen_file`) by the teacher and
 // activity records built from the tables of `exchange_dir`, opened for
-// exclusive use, and saves the result beside `chosen_file`. Nothing is
-// written when any step fails; the chosen file is never written. First
+// exclusive use, and saves the result beside `chosen_file`. Values of SOLUC
+// that the tables lack are looked up again through EQUIVALENCIAS.TXT of
+// `exchange_dir` when there is one; that file is read before any table and
+// never written. Nothing is written when any step fails (a line of the file
+// that cannot be read included); the chosen file is never written. First
 // removes the temporary files that an earlier import, stopped while it
 // saved, left beside the result (RemoveLeftTemporaries); one that cannot
 // be removed is a finding.

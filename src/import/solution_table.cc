@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string_view>
+#include <utility>
 
 #include "worktables/field_value.h"
 
@@ -20,7 +21,7 @@ bool CountsAsDay(const std::string& dia) {
 SolutionCounts ReadSolution(dbf::DbfTable& soluc,
                             const std::unordered_map<std::string, int>& teachers_per_abrev,
                             const WorkTableIndex& index, UnmatchedTally& tally,
-                            const ActivitySink& sink) {
+                            const ActivitySink& sink, EquivalenceUse* equivalences) {
   const int prof = soluc.FieldIndex("PROF"), dia = soluc.FieldIndex("DIA"),
             hora = soluc.FieldIndex("HORA"), tarea = soluc.FieldIndex("TAREA"),
             aula = soluc.FieldIndex("AULA"), codgrupo = soluc.FieldIndex("CODGRUPO"),
@@ -30,17 +31,11 @@ SolutionCounts ReadSolution(dbf::DbfTable& soluc,
 
   SolutionCounts counts;
   SolutionRow row;
-  for (soluc.First(); !soluc.Eof(); soluc.Next()) {
-    const std::string abrev = soluc.Text(prof);
-    const auto teachers = teachers_per_abrev.find(abrev);
-    if (teachers == teachers_per_abrev.end()) {  // no teacher visits this row
-      const bool has_day = CountsAsDay(soluc.Text(dia));
-      counts.unknown.Add(abrev, has_day);
-      if (has_day) ++counts.rows_with_day;
-      continue;
-    }
+  // The current row as the teacher `abrev` (weight: its PROFT rows) holds
+  // it; false for a row without a day.
+  const auto convert = [&](const std::string& abrev, int weight) {
     const int32_t day = soluc.Integer(dia);
-    if (day == 0) continue;
+    if (day == 0) return false;
     ++counts.rows_with_day;
     row.dia = numeric_dia ? std::to_string(day) : soluc.Text(dia);
     row.hora = soluc.Integer(hora);
@@ -50,7 +45,49 @@ SolutionCounts ReadSolution(dbf::DbfTable& soluc,
     row.asig = soluc.Text(asig);
     row.nivel = soluc.Text(nivel);
     row.curso = soluc.Text(curso);
-    sink(abrev, ValoresActividad(row, index, tally, teachers->second));
+    sink(abrev, ValoresActividad(row, index, tally, weight, equivalences));
+    return true;
+  };
+  // The PROFESOR correspondence of an unknown code, and the PROFT rows of
+  // its right side (none for "-" or a code PROFT lacks).
+  const auto mapped = [&](const std::string& abrev) -> std::pair<const Equivalence*, int> {
+    const Equivalence* e =
+        equivalences ? equivalences->Find(EquivalenceKind::kProfesor, abrev) : nullptr;
+    if (!e || e->none) return {e, 0};
+    const auto found = teachers_per_abrev.find(e->to);
+    return {e, found == teachers_per_abrev.end() ? 0 : found->second};
+  };
+
+  bool second_pass = false;
+  for (soluc.First(); !soluc.Eof(); soluc.Next()) {
+    const std::string abrev = soluc.Text(prof);
+    const auto teachers = teachers_per_abrev.find(abrev);
+    if (teachers != teachers_per_abrev.end()) {
+      convert(abrev, teachers->second);
+      continue;
+    }
+    // No teacher visits this row, unless a correspondence names one.
+    const auto [e, weight] = mapped(abrev);
+    if (e && weight > 0) {
+      second_pass = true;
+      continue;
+    }
+    const bool has_day = CountsAsDay(soluc.Text(dia));
+    if (has_day) ++counts.rows_with_day;
+    if (!e) {
+      counts.unknown.Add(abrev, has_day);
+    } else if (e->none) {
+      equivalences->Ignored(*e, has_day ? 1 : 0);
+    } else {
+      equivalences->Broken(*e, has_day ? 1 : 0);
+    }
+  }
+  if (!second_pass) return counts;
+  for (soluc.First(); !soluc.Eof(); soluc.Next()) {
+    const std::string abrev = soluc.Text(prof);
+    if (teachers_per_abrev.count(abrev)) continue;
+    const auto [e, weight] = mapped(abrev);
+    if (e && weight > 0) equivalences->Applied(*e, convert(e->to, weight) ? weight : 0);
   }
   return counts;
 }

@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "import/activity_values.h"
+#include "import/equivalence_use.h"
 #include "import/unknown_teachers.h"
 #include "import/unmatched_tally.h"
 #include "import/work_table_index.h"
@@ -44,6 +45,12 @@ struct SolutionCounts {
 //
 // A row of an unknown PROF is only counted, never an error: its DIA counts
 // as a day when it reads as a number that rounds to something other than 0.
+// With `equivalences`, an unknown PROF that has a PROFESOR correspondence
+// is not counted as unknown: when its right side is a key of the teachers,
+// its rows are read in a second pass over the table, after every other
+// row, and handed to `sink` under that key (so they follow the teacher's
+// own activities, in SOLUC's order); when it is "-" or a code PROFT lacks,
+// its rows are left out. `equivalences` also serves ValoresActividad.
 //
 // Throws Error when a field is missing and, for the first row of a known
 // teacher whose DIA (or, with a day, HORA) is not a whole number, the
@@ -52,6 +59,6 @@ struct SolutionCounts {
 SolutionCounts ReadSolution(dbf::DbfTable& soluc,
                             const std::unordered_map<std::string, int>& teachers_per_abrev,
                             const WorkTableIndex& index, UnmatchedTally& tally,
-                            const ActivitySink& sink);
+                            const ActivitySink& sink, EquivalenceUse* equivalences = nullptr);
 
 }  // namespace pasahorario

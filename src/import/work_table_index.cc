@@ -1,5 +1,6 @@
 #include "import/work_table_index.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <string_view>
 
@@ -19,6 +20,15 @@ std::string JoinedKey(std::initializer_list<std::string_view> parts) {
     key += part;
   }
   return key;
+}
+
+template <typename Value>
+std::vector<std::string> SortedKeys(const std::unordered_map<std::string, Value>& map) {
+  std::vector<std::string> keys;
+  keys.reserve(map.size());
+  for (const auto& entry : map) keys.push_back(entry.first);
+  std::sort(keys.begin(), keys.end());
+  return keys;
 }
 
 template <typename Value>
@@ -67,6 +77,7 @@ WorkTableIndex::WorkTableIndex(dbf::DbfTable& asignomt, dbf::DbfTable& diashoras
             materia = asigt.FieldIndex("MATERIA");
   ForEachRow(asigt, [&] {
     const std::string subject = asigt.Text(casig);
+    casigs_.insert(subject);
     const std::string value = asigt.Text(materia);
     materia_de_grupo_.emplace(JoinedKey({subject, asigt.Text(cgrup)}), value);
     // The course lookup takes each matching row's MATERIA until one is not
@@ -103,6 +114,21 @@ const std::string* WorkTableIndex::MateriaDeCurso(const std::string& casig,
                                                   const std::string& curso) const {
   const CourseMateria* found = Find(materia_de_curso_, JoinedKey({casig, nivel, curso}));
   return found ? &found->materia : nullptr;
+}
+
+std::vector<std::string> WorkTableIndex::Cods() const { return SortedKeys(materia_de_cod_); }
+
+std::vector<std::string> WorkTableIndex::AulaAbrevs() const { return SortedKeys(depcentros_); }
+
+std::vector<std::string> WorkTableIndex::GrupoAbrevs() const { return SortedKeys(unidades_); }
+
+std::vector<std::string> WorkTableIndex::SubjectCodes() const {
+  std::vector<std::string> codes(casigs_.begin(), casigs_.end());
+  for (const auto& entry : materia_de_cod_) {
+    if (!casigs_.count(entry.first)) codes.push_back(entry.first);
+  }
+  std::sort(codes.begin(), codes.end());
+  return codes;
 }
 
 }  // namespace pasahorario

@@ -7,6 +7,8 @@
 #pragma once
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "worktables/dbf_table.h"
 
@@ -48,8 +50,20 @@ class WorkTableIndex {
   const std::string* MateriaDeCurso(const std::string& casig, const std::string& nivel,
                                     const std::string& curso) const;
 
+  // Whether some ASIGT row has this CASIG.
+  bool HasCasig(const std::string& casig) const { return casigs_.count(casig) > 0; }
+
+  // The keys of the lookups, in byte order, for proposing a correspondence:
+  // ASIGNOMT's COD, AULAT's and GRUPOST's ABREV, and the subject codes
+  // (ASIGT's CASIG with ASIGNOMT's COD).
+  std::vector<std::string> Cods() const;
+  std::vector<std::string> AulaAbrevs() const;
+  std::vector<std::string> GrupoAbrevs() const;
+  std::vector<std::string> SubjectCodes() const;
+
  private:
   std::unordered_map<std::string, std::string> materia_de_cod_;
+  std::unordered_set<std::string> casigs_;
   std::unordered_map<std::string, TimeSlot> tramos_;
   std::unordered_map<std::string, std::string> depcentros_;
   std::unordered_map<std::string, std::string> unidades_;

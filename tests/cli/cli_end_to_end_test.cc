@@ -337,6 +337,46 @@ TEST_F(CliTest, ImportRemovesWhatAStoppedImportLeftBesideTheResultAndNothingElse
   for (const std::string& name : others) EXPECT_EQ(Read(root_ / name), name);
 }
 
+TEST_F(CliTest, EquivalenciasResolveAnUnmatchedRoomAndABadLineStopsTheImport) {
+  ASSERT_EQ(Export("centro.xml").status, 0);
+  GenerateSolution();  // one session in the lab LAB2, which AULAT lacks
+  std::string room;
+  {
+    pasahorario::dbf::DbfTable aulat(xtemp(), "AULAT");
+    aulat.Open();
+    room = aulat.Text(aulat.FieldIndex("ABREV"));
+    aulat.Close();
+  }
+  ASSERT_FALSE(room.empty());
+  const std::string line = "AULA LAB2 = " + room;
+  std::ofstream(xtemp() / "equivalencias.txt", std::ios::binary) << "# aulas\r\n" << line << "\r\n";
+  const auto tables = Tables();
+
+  const Result r = Run({"importar", "centro", "--xtemp", xtemp().string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.out, AllOf(HasSubstr("Se ha aplicado la línea 2 (" + line + ") en 1 actividad."),
+                           ::testing::Not(HasSubstr("'LAB2'"))));
+  EXPECT_EQ(Tables(), tables) << "the file and the tables stay as they were";
+
+  // A line that cannot be read: exit 1 naming the file and the line, nothing written.
+  fs::remove(root_ / "ResultadoTablerixcentro.xml");
+  std::ofstream(xtemp() / "equivalencias.txt", std::ios::binary)
+      << line << "\nSALA LAB2 = " << room << "\n";
+  const auto before = Tables();
+  const Result bad = Run({"importar", "centro", "--xtemp", xtemp().string()});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_THAT(bad.err, AllOf(HasSubstr((xtemp() / "equivalencias.txt").string() + ", línea 2: "),
+                             HasSubstr("el tipo 'SALA' no existe")));
+  EXPECT_FALSE(fs::exists(root_ / "ResultadoTablerixcentro.xml"));
+  EXPECT_EQ(Tables(), before);
+
+  // comprobar reads it the same way.
+  const Result checked = Run({"comprobar", "centro", "--xtemp", xtemp().string()});
+  EXPECT_EQ(checked.status, 1);
+  EXPECT_THAT(checked.err, HasSubstr("La importación fallaría: En "));
+  EXPECT_EQ(Tables(), before);
+}
+
 TEST_F(CliTest, HelpIsSpanishAndExitsZero) {
   const Result r = Run({"--help"});
   EXPECT_EQ(r.status, 0);
