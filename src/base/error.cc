@@ -3,10 +3,7 @@
 namespace pasahorario {
 
 Error WithContext(const Error& e, const std::string& where) {
-  std::string text = e.what();
-  text += '\n';
-  text += where;
-  return Error(text);
+  return Error(where + ":\n" + e.what());
 }
 
 }  // namespace pasahorario

@@ -12,8 +12,10 @@ class Error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// An Error whose first line is `e`'s text and whose second line says where
-// it happened, for example "Sección TRAMOS, registro 3, tramo L2".
+// An Error that first says where `e` happened, in Spanish, then gives `e`'s
+// own text unchanged on the next line, for example
+// "Sección TRAMOS, registro 3, tramo L2, campo MINUTOS:\n'G1' is not a valid
+// integer value".
 Error WithContext(const Error& e, const std::string& where);
 
 }  // namespace pasahorario

@@ -109,7 +109,8 @@ int ExportarAsignaturas(const delphos::XmlDocument& doc, const std::filesystem::
       try {
         minutes = ParseInteger(values.At(7));
       } catch (const Error& e) {
-        throw WithContext(e, "Sección ASIGNATURAS, registro " + std::to_string(i + 1));
+        throw WithContext(e, "Sección ASIGNATURAS, registro " + std::to_string(i + 1) +
+                                 ", posición 8 (los minutos del campo HORAS)");
       }
       table.SetFloat(horas, minutes / 60.0);
     }

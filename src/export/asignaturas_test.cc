@@ -129,7 +129,9 @@ TEST_F(AsignaturasTest, BadMinutesNameTheTextAndTheRecord) {
     ExportarAsignaturas(doc, asigt_, asignomt_, report_);
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "'9O' is not a valid integer value\nSección ASIGNATURAS, registro 3");
+    EXPECT_STREQ(e.what(),
+                 "Sección ASIGNATURAS, registro 3, posición 8 (los minutos del campo HORAS):\n"
+                 "'9O' is not a valid integer value");
   }
 }
 

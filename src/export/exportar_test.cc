@@ -136,9 +136,12 @@ TEST_F(ExportarTodoTest, AFailingConverterLeavesEveryPreviousTableByteForByte) {
   };
   Case cases[] = {
       {"ASIGNATURAS, fifth", School(Rec({"CA", "1A", "A1", "M", "ESO", "1", "A", "55 min", "G01"})),
-       "'55 min' is not a valid integer value\nSección ASIGNATURAS, registro 1", 0},
+       "Sección ASIGNATURAS, registro 1, posición 8 (los minutos del campo HORAS):\n"
+       "'55 min' is not a valid integer value",
+       0},
       {"TRAMOS, sixth", School(Rec({"CA"}), Slot("L1", "55") + Slot("M0", "55")),
-       "'' is not a valid integer value\nSección TRAMOS, registro 2, tramo M0", 1},
+       "Sección TRAMOS, registro 2, tramo M0, número del tramo:\n'' is not a valid integer value",
+       1},
   };
   Run(Export({Section("AULAS", {Rec({"D9", "A9", "Aula vieja", "S"})})}), dir_);
   WriteBytes(dir_ / "ASIGT.MDX", "índice viejo");

@@ -54,7 +54,7 @@ TEST(PedirHoraInicioTest, APartThatIsNoNumberIsTheConversionError) {
       ADD_FAILURE() << c.answer << ": no error";
     } catch (const Error& e) {
       EXPECT_EQ(std::string(e.what()),
-                c.error + "\nHora de Inicio de la primera clase: '" + c.answer + "'");
+                "Hora de Inicio de la primera clase: '" + c.answer + "':\n" + c.error);
     }
   }
 }

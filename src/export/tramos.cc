@@ -41,10 +41,14 @@ SlotCode SplitSlotCode(std::string_view code) {
 }
 
 // Where a record sits, for error messages.
-std::string Place(size_t index, std::string_view code) {
+std::string Place(size_t index, std::string_view code, std::string_view field) {
   return "Sección TRAMOS, registro " + std::to_string(index + 1) +
-         (code.empty() ? std::string(", sin código de tramo") : ", tramo " + std::string(code));
+         (code.empty() ? std::string(", sin código de tramo") : ", tramo " + std::string(code)) +
+         ", " + std::string(field);
 }
+
+constexpr std::string_view kSlotNumber = "número del tramo";
+constexpr std::string_view kMinutes = "campo MINUTOS";
 
 // The Monday slot with a given number: its length in minutes and the record
 // that gave it (the last Monday record with that number).
@@ -74,7 +78,7 @@ std::map<int32_t, std::string> StartTimes(const std::map<int32_t, MondaySlot>& m
           MinuteCount(previous_start == starts.end() ? "" : previous_start->second);
       starts[number] = TimeText(begin + length);
     } catch (const Error& e) {
-      throw WithContext(e, Place(blamed.record, blamed.code));
+      throw WithContext(e, Place(blamed.record, blamed.code, kMinutes));
     }
   }
   return starts;
@@ -106,7 +110,7 @@ int ExportarTramos(const delphos::XmlDocument& doc, const std::filesystem::path&
     try {
       number = ParseInteger(SplitSlotCode(code).number);
     } catch (const Error& e) {
-      throw WithContext(e, Place(i, code));
+      throw WithContext(e, Place(i, code, kSlotNumber));
     }
     if (number > 0 && code.starts_with('L')) monday[number] = {values.At(2), i, code};
   }
@@ -139,12 +143,15 @@ int ExportarTramos(const delphos::XmlDocument& doc, const std::filesystem::path&
     }
     const SlotCode slot = SplitSlotCode(code);
     std::string start, end;
+    std::string_view field = kSlotNumber;
     try {
       const auto found = starts.find(ParseInteger(slot.number));
       if (found != starts.end()) start = found->second;
-      end = TimeText(MinuteCount(start) + ParseInteger(length));
+      const int64_t begin = MinuteCount(start);  // none: no start for the slot's number
+      field = kMinutes;
+      end = TimeText(begin + ParseInteger(length));
     } catch (const Error& e) {
-      throw WithContext(e, Place(i, code));
+      throw WithContext(e, Place(i, code, field));
     }
     out.Append(static_cast<int>(i + 1));
     out.SetText(diho, slot.day + slot.number);

@@ -137,36 +137,36 @@ TEST_F(TramosTest, ASlotWithoutAStartNamesTheRecord) {
     std::vector<std::string> records;
     std::string error;
   };
-  const std::string not_integer = "'' is not a valid integer value\n";
+  const std::string not_integer = ":\n'' is not a valid integer value";
   const Case cases[] = {
       {"slot 0",
        {Slot("L1", "55"), Slot("M1", "55"), Slot("M0", "55")},
-       not_integer + "Sección TRAMOS, registro 3, tramo M0"},
+       "Sección TRAMOS, registro 3, tramo M0, número del tramo" + not_integer},
       {"no Monday slot",
        {Slot("L1", "55"), Slot("X2", "55")},
-       not_integer + "Sección TRAMOS, registro 2, tramo X2"},
+       "Sección TRAMOS, registro 2, tramo X2, número del tramo" + not_integer},
       // A Monday start adds the length of the slot before: that record is named.
       {"Monday slot without a length",
        {Slot("L1", "55"), Slot("L2", ""), Slot("L3", "55")},
-       not_integer + "Sección TRAMOS, registro 2, tramo L2"},
+       "Sección TRAMOS, registro 2, tramo L2, campo MINUTOS" + not_integer},
       {"bad length in Monday's first record",
        {Slot("L1", "5x"), Slot("L2", "55"), Slot("L3", "55")},
-       "'5x' is not a valid integer value\nSección TRAMOS, registro 1, tramo L1"},
+       "Sección TRAMOS, registro 1, tramo L1, campo MINUTOS:\n'5x' is not a valid integer value"},
       {"bad length of a Monday slot listed after the next one",
        {Slot("L1", "55"), Slot("L3", "55"), Slot("L2", "x")},
-       "'x' is not a valid integer value\nSección TRAMOS, registro 3, tramo L2"},
+       "Sección TRAMOS, registro 3, tramo L2, campo MINUTOS:\n'x' is not a valid integer value"},
       {"Monday gap",
        {Slot("L1", "55"), Slot("L3", "55")},
-       not_integer + "Sección TRAMOS, registro 2, tramo L3"},
+       "Sección TRAMOS, registro 2, tramo L3, campo MINUTOS" + not_integer},
       {"slot code not a number",
        {Slot("L1", "55"), Slot("Lx", "55")},
-       "'x' is not a valid integer value\nSección TRAMOS, registro 2, tramo Lx"},
+       "Sección TRAMOS, registro 2, tramo Lx, número del tramo:\n'x' is not a valid integer value"},
       {"no slot code",
        {Slot("L1", "55"), Tramo({{"CODIGO_DELPHOS", "1"}, {"OTRO", "L1"}, {"MINUTOS", "55"}})},
-       not_integer + "Sección TRAMOS, registro 2, sin código de tramo"},
+       "Sección TRAMOS, registro 2, sin código de tramo, número del tramo" + not_integer},
       {"no length",
        {Slot("L1", "55"), Tramo({{"CODIGO_DELPHOS", "1"}, {"NOMBRE", "L1"}})},
-       not_integer + "Sección TRAMOS, registro 2, tramo L1"},
+       "Sección TRAMOS, registro 2, tramo L1, campo MINUTOS" + not_integer},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -191,7 +191,7 @@ TEST_F(DbfTableTest, IntegerOfTextKeepsTheConversionErrorAndNamesTheRow) {
   } catch (const Error& e) {
     EXPECT_EQ(
         std::string(e.what()),
-        "'x' is not a valid integer value\nTabla T, campo DIA, fila 2 (carpeta " + Dir() + ")");
+        "Tabla T, campo DIA, fila 2 (carpeta " + Dir() + "):\n'x' is not a valid integer value");
   }
   table.Next();
   EXPECT_THAT([&] { table.Integer(0); },

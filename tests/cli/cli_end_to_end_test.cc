@@ -194,7 +194,8 @@ TEST_F(CliTest, FailuresLeaveTheEarlierTablesByteForByte) {
       {{"exportar", "tramo-malo.xml", "--xtemp", x},
        1,
        kNoTerminal,
-       "'X' is not a valid integer value\n"},
+       "Sección TRAMOS, registro 1, tramo LX, número del tramo:\n"
+       "'X' is not a valid integer value.\n"},
       {{"importar", "roto.xml", "--xtemp", x}, 1, "", "roto.xml"},
       {{"exportar", "centro.xml", "--xtemp", r + "/no-hay"}, 1, "", "no-hay"},
       {{"comprobar", "no-existe", "--xtemp", x}, 3, "No existe archivo\n", r + "/no-existe.xml"},
@@ -541,7 +542,8 @@ TEST_F(CliTest, ComprobarWritesNothingAndTellsWhatItFoundInItsExitStatus) {
   // The export would fail; the import is still checked.
   const Result failing = Run({"comprobar", "tramo-malo.xml", "--xtemp", xtemp().string()});
   EXPECT_EQ(failing.status, 1);
-  EXPECT_THAT(failing.err, StartsWith("La exportación fallaría: 'X' is not a valid integer value"));
+  EXPECT_THAT(failing.err, StartsWith("La exportación fallaría: Sección TRAMOS, registro 1, tramo LX, "
+                                        "número del tramo:\n'X' is not a valid integer value"));
   EXPECT_THAT(failing.out, HasSubstr("Importación comprobada"));
 
   EXPECT_EQ(Tables(), with_solution);
