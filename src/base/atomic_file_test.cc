@@ -56,13 +56,13 @@ TEST_F(AtomicFileTest, StagingPathsAreFreshAndBesideTheTarget) {
 }
 
 TEST_F(AtomicFileTest, CreationErrorTriesAndLeavesTheFolderAsItWas) {
-  fs::create_directories(dir_ / "con");
-  WriteFileAtomically(dir_ / "con" / "a.txt", "a");
-  EXPECT_FALSE(CreationError(dir_ / "con"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "con"), fs::directory_iterator()), 1);
+  fs::create_directories(dir_ / "llena");
+  WriteFileAtomically(dir_ / "llena" / "a.txt", "a");
+  EXPECT_FALSE(CreationError(dir_ / "llena"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "llena"), fs::directory_iterator()), 1);
   // A folder that is not there, and a file where the folder should be.
   EXPECT_TRUE(CreationError(dir_ / "no-existe"));
-  EXPECT_TRUE(CreationError(dir_ / "con" / "a.txt"));
+  EXPECT_TRUE(CreationError(dir_ / "llena" / "a.txt"));
   EXPECT_FALSE(fs::exists(dir_ / "no-existe"));
 }
 
