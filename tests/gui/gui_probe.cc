@@ -6,6 +6,9 @@
 //                                is CAPTION, and each of its child windows
 //   gui_probe cwd                the current directory (drive set-up check)
 //   gui_probe clipboard          the text on the clipboard
+//   gui_probe close-child CAPTION CLASS
+//                                asks the child window of class CLASS of the
+//                                top-level window CAPTION to close (WM_CLOSE)
 //
 // describe prints one line per window, fields separated by tabs:
 //   window <hwnd> <client left> <top> <right> <bottom> <caption>
@@ -131,6 +134,13 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc == 2 && std::wstring(argv[1]) == L"clipboard") return Clipboard();
-  std::fprintf(stderr, "usage: gui_probe describe CAPTION | gui_probe cwd | gui_probe clipboard\n");
+  if (argc == 4 && std::wstring(argv[1]) == L"close-child") {
+    HWND parent = FindWindowW(nullptr, argv[2]);
+    HWND child = parent ? FindWindowExW(parent, nullptr, argv[3], nullptr) : nullptr;
+    return child && PostMessageW(child, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
+  std::fprintf(stderr,
+               "usage: gui_probe describe CAPTION | gui_probe cwd | gui_probe clipboard | "
+               "gui_probe close-child CAPTION CLASS\n");
   return 2;
 }

@@ -37,6 +37,7 @@ MAIN = "Exportar e importar datos entre Tablerix y Delphos "
 FILE_DIALOG = "Seleccione Archivo XML obtenido de DELPHOS"
 START_TIME = "Hora de Inicio de las Clases"
 BOX = "Pasahorario"
+REFUSED = "Otra exportación o importación está trabajando en la carpeta"
 HELP_VIEWER = "Ayuda de Pasahorario"
 REPORT = "Informe de Pasahorario"
 SAVE_REPORT = "Guardar informe"
@@ -376,7 +377,8 @@ class Suite:
         x, y, w, h = list_box
         check(share((x + 3, y + 3, w - 30, h - 6), lambda c: c == (255, 255, 255)) > 0.6,
               "the list is not on white")
-        check(share((x + 3, y + 3, w - 30, 14), lambda c: max(c) < 80) > 0.02,
+        # The first line is a group's heading, a few words long.
+        check(share((x + 3, y + 3, min(w - 30, 160), 14), lambda c: max(c) < 80) > 0.02,
               "no text in the list's first line")
         check(share((12, 12, 32, 32), lambda c: c[0] > 200 and c[1] > 150 and c[2] < 80) > 0.1,
               "no warning icon")
@@ -740,6 +742,61 @@ class Suite:
         self.session.click_control(info, IDC_BCLOSE)
         self.wait_exit(program)
 
+    def case_second_command_refused(self):
+        """While a stand-alone export waits at its start-time question, a
+        second window (hosted, importing) and the console are refused at once
+        and change nothing; the waiting export then completes."""
+        program = self.start_program()
+        self.session.wait_window(MAIN)
+        self.session.click_control(self.session.describe(MAIN), IDC_BEXPORTAR)
+        self.choose_file(r"D:\XTEMP\delphos\centro.xml")
+        dialog = self.session.wait_window(START_TIME)
+        def files():
+            return {os.path.join(folder, name): open(os.path.join(folder, name), "rb").read()
+                    for folder in (self.xtemp, self.delphos) for name in os.listdir(folder)
+                    if os.path.isfile(os.path.join(folder, name))}
+        before = files()
+
+        if os.path.exists(self.ini):
+            os.remove(self.ini)
+        host = self.run_host("importar")
+        box = self.session.wait_window(BOX)
+        text, icon = self.box()
+        check(text.startswith(REFUSED) and icon, f"the second window says {text!r}")
+        self.session.keys(box, "Return")
+        self.session.wait_gone(BOX)
+        # A failed command leaves the hosted window open, as the host expects.
+        subprocess.run([self.session.wine, self.session.probe_exe, "close-child",
+                        "Anfitrion de pruebas", "TMForm"], env=self.session.env, timeout=30,
+                       check=True)
+        self.host_result(host)
+        check(self.ini_value() == "0", f"refused hosted import: Transformado={self.ini_value()}")
+        os.remove(self.ini)  # the stand-alone cases expect none
+
+        if self.args.cli:
+            with open(os.path.join(self.work, "wine.log")) as log:
+                seen = len(log.read())
+            cli = self.session.launch([os.path.abspath(self.args.cli), "importar",
+                                       r"D:\XTEMP\delphos\centro.xml", "--xtemp", r"D:\XTEMP"],
+                                      cwd=self.drive, capture=True)
+            try:
+                cli.communicate(timeout=30)
+            except Exception:
+                raise GuiError("the console did not end within 30 s")
+            with open(os.path.join(self.work, "wine.log")) as log:
+                said = log.read()[seen:]
+            check(cli.returncode == 1, f"the console ended with {cli.returncode}")
+            check(REFUSED in said, f"the console said {said!r}")
+
+        check(files() == before, "a refused command changed a file")
+
+        self.session.keys(dialog, "Return")  # Continuar: 08:00
+        self.session.wait_gone(START_TIME)
+        self.dismiss_box("Proceso finalizado")
+        self.after_finish(self.direction_buttons_disabled)
+        self.session.keys(self.session.wait_window(MAIN), "alt+s")
+        check(self.wait_exit(program) == 0, "exit code")
+
     CASES = [
         case_standalone_export,
         case_standalone_import,
@@ -751,6 +808,7 @@ class Suite:
         case_handle_zero,
         case_invalid_handle,
         case_help_file_missing,
+        case_second_command_refused,
         # Last: its tables are not the ones the import cases expect.
         case_standalone_export_report,
     ]
@@ -796,6 +854,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     for name in ("program", "help-file", "host", "probe", "example", "work", "artifacts"):
         parser.add_argument("--" + name, required=True)
+    parser.add_argument("--cli", help="pasahorario-cli.exe, for the cases that use it too")
     parser.add_argument("cases", nargs="*", help="run only these cases")
     args = parser.parse_args()
     missing = [tool for tool in ("Xvfb", "xdotool", "wineserver", "import", "convert", "identify")
