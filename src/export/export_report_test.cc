@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/report.h"
 #include "export/export_test_support.h"
 #include "export/exportar.h"
@@ -11,7 +13,10 @@ namespace {
 using namespace testing_support;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 const char* KindName(FindingKind kind) {
   switch (kind) {
@@ -98,6 +103,17 @@ TEST_F(ExportReportTest, ValuesCutOrWithCharactersTheTableCannotHold) {
     SCOPED_TRACE(c.what);
     EXPECT_THAT(Brief(Run(Export({c.section}))), ElementsAreArray(c.findings));
   }
+}
+
+TEST_F(ExportReportTest, ACutDelphosCodeIsNotToBeShortenedThere) {
+  const Report report = Run(Export({Section("PROFESORES", {Rec({"E123456789012", "", "Ana", "A"})})}));
+  const auto cut = std::find_if(report.findings().begin(), report.findings().end(),
+                                [](const Finding& f) { return f.kind == FindingKind::kCut; });
+  ASSERT_NE(cut, report.findings().end());
+  EXPECT_THAT(cut->text,
+              AllOf(HasSubstr("X_EMPLEADO"), HasSubstr("es un código de DELPHOS, que no se puede "
+                                                       "acortar allí"),
+                    Not(HasSubstr("acórtelo"))));
 }
 
 TEST_F(ExportReportTest, KeysTheImportFindsRowsByThatSeveralRecordsShare) {

@@ -112,6 +112,24 @@ void TableWriter::Append(int record) {
   record_ = record;
 }
 
+namespace {
+
+// What to do about a value cut to its field. The codes DELPHOS gives its
+// records (employee, subject, room, group, time slot) are not the school's
+// to shorten, and the import sends them back as the table holds them.
+std::string CutAdvice(std::string_view field) {
+  for (std::string_view code : {"X_EMPLEADO", "MATERIA", "DEPCENTRO", "UNIDAD", "MARCOXML"}) {
+    if (field == code) {
+      return "; es un código de DELPHOS, que no se puede acortar allí: la importación lo "
+             "devolverá recortado y DELPHOS no lo reconocerá. Consulte al servicio de ayuda de "
+             "DELPHOS.";
+    }
+  }
+  return "; si así no sirve, acórtelo en DELPHOS.";
+}
+
+}  // namespace
+
 void TableWriter::SetText(int field, std::string_view value) {
   const FieldInfo& layout = fields_.at(static_cast<size_t>(field));
   if (layout.text) {
@@ -120,7 +138,7 @@ void TableWriter::SetText(int field, std::string_view value) {
       report_.Add({FindingKind::kCut, section_, record_, std::string(value),
                    "El valor " + Quoted(value) + " no cabe en el " + FieldLabel(field) + " (" +
                        Characters(layout.width) + ") y se ha recortado a " + Quoted(stored.text) +
-                       "; si así no sirve, acórtelo en DELPHOS."});
+                       CutAdvice(layout.name)});
     }
     if (!stored.missing.empty()) {
       std::vector<std::string> shown;

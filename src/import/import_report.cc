@@ -7,6 +7,7 @@
 
 #include "base/message_text.h"
 #include "base/text.h"
+#include "base/utf8_path.h"
 #include "import/unmatched_tally.h"
 
 namespace pasahorario {
@@ -192,13 +193,16 @@ std::optional<Finding> OldSolutionFinding(const fs::path& soluc,
                      "el horario en Tablerix y vuelva a importar."};
 }
 
-Finding CodePageFinding(const std::string& assumption) {
+Finding CodePageFinding(const std::string& assumption, const fs::path& cpg) {
   std::string text = assumption;
   if (!text.empty() && text.back() != '.') text += '.';
-  return {FindingKind::kCodePageAssumed, kSoluc, 0, "",
-          text +
-              " Si algún nombre con tildes o eñes sale mal, guarde SOLUC declarando su página "
-              "de códigos o ponga a su lado un archivo SOLUC.CPG que la indique."};
+  text += " Si algún nombre con tildes o eñes sale mal, ";
+  text += cpg.empty() ? "guarde SOLUC declarando su página de códigos o ponga a su lado un "
+                        "archivo SOLUC.CPG que la indique."
+                      : "escriba en " + EscapedForMessage(PathToUtf8(cpg.filename())) +
+                            " el número de la página de códigos en que está SOLUC (por ejemplo "
+                            "1252 o 850).";
+  return {FindingKind::kCodePageAssumed, kSoluc, 0, "", text};
 }
 
 }  // namespace pasahorario

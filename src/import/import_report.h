@@ -54,7 +54,9 @@ std::optional<Finding> OldSolutionFinding(const std::filesystem::path& soluc,
                                           const std::vector<std::filesystem::path>& work_tables);
 
 // The kCodePageAssumed finding: the engine's own sentence on the code page
-// it reads SOLUC in, followed by what the user can do about it.
-Finding CodePageFinding(const std::string& assumption);
+// it reads SOLUC in, followed by what the user can do about it, which
+// depends on whether a .cpg file beside SOLUC (`cpg`, empty when none) had
+// its say.
+Finding CodePageFinding(const std::string& assumption, const std::filesystem::path& cpg);
 
 }  // namespace pasahorario

@@ -150,8 +150,20 @@ TEST_F(ImportReportTest, FindingsOfTheSolutionTable) {
         .proft = {Teacher("P1", "1")},
         .diashorast = {{{"DIHO", "11"}, {"CODDIHO", "C11"}, {"DIA", "1"}}},
         .soluc = {Soluc({"P1", "1", "1", "T1", "", "", "T1"})}},
-       {{FindingKind::kCodePageAssumed, "", {"(el byte de idioma 0xAB)"}}},
+       {{FindingKind::kCodePageAssumed, "", {"(el byte de idioma 0xAB)", "ponga a su lado"}}},
        DriverByte('\xAB')},
+      {"un SOLUC.cpg que nombra una página desconocida",
+       {.asignomt = {{{"COD", "T1"}, {"MATERIA", "M1"}}},
+        .proft = {Teacher("P1", "1")},
+        .diashorast = {{{"DIHO", "11"}, {"CODDIHO", "C11"}, {"DIA", "1"}}},
+        .soluc = {Soluc({"P1", "1", "1", "T1", "", "", "T1"})}},
+       {{FindingKind::kCodePageAssumed,
+         "",
+         {"nombra una que este programa no conoce", "escriba en soluc.cpg el número"}}},
+       [](const fs::path& xtemp) {
+         DriverByte('\0')(xtemp);
+         WriteBytes(xtemp / "soluc.cpg", "CP_RARA");
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

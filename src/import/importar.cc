@@ -1,5 +1,6 @@
 #include "import/importar.h"
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,6 +19,7 @@
 #include "import/solution_table.h"
 #include "import/unmatched_tally.h"
 #include "import/work_table_index.h"
+#include "worktables/table_path.h"
 
 namespace pasahorario {
 namespace {
@@ -90,7 +92,10 @@ ImportSummary Importar(delphos::XmlDocument& doc, const std::filesystem::path& c
   // saved once they are released.
   ImportTables tables(exchange_dir);
   if (const auto assumption = tables.soluc.code_page_assumption()) {
-    report.Add(CodePageFinding(*assumption));
+    std::error_code ec;
+    std::filesystem::path cpg = dbf::ResolveLetterCase(exchange_dir / "SOLUC.CPG");
+    if (!std::filesystem::exists(cpg, ec)) cpg.clear();
+    report.Add(CodePageFinding(*assumption, cpg));
   }
   if (auto old = OldSolutionFinding(
           tables.soluc.path(),
