@@ -9,7 +9,7 @@
 #include "base/error.h"
 #include "base/system_error.h"
 #include "base/utf8_path.h"
-#include "cli/comprobar.h"
+#include "shell/comprobar.h"
 #include "cli/console_arguments.h"
 #include "cli/console_ui.h"
 #include "cli/report.h"

@@ -4,6 +4,7 @@
 
 #include "base/regular_file.h"
 #include "base/text.h"
+#include "worktables/work_tables.h"
 
 namespace pasahorario {
 namespace {
@@ -13,8 +14,6 @@ constexpr std::string_view kForward = "terminar";
 constexpr std::string_view kBack = "deshacer";
 constexpr std::string_view kLastLine = "fin";
 
-constexpr std::string_view kTableNames[] = {"asignomt", "proft", "aulat",
-                                            "grupost",  "asigt", "diashorast"};
 
 // Whether `rest` is one or more ".<tag>~<digits>-<digits>" with the tag
 // "nuevo" or "anterior"; `last_tag` receives the last tag.
@@ -48,7 +47,8 @@ bool StagingSuffixes(std::string_view rest, std::string_view* last_tag) {
 
 // The table file name at the start of `lower` ("asignomt.dbf"), or empty.
 std::string_view TablePrefix(std::string_view lower) {
-  for (std::string_view table : kTableNames) {
+  for (std::string_view name : kWorkTables) {
+    const std::string table = AsciiLower(name);
     if (lower.starts_with(table) && lower.substr(table.size()).starts_with(".dbf")) {
       return lower.substr(0, table.size() + 4);
     }

@@ -12,6 +12,7 @@
 #include "export/staged_tables.h"
 #include "export/table_locks.h"
 #include "export/tramos.h"
+#include "worktables/work_tables.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;
@@ -19,8 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // The table each section of delphos::kSections becomes, in that order.
-constexpr std::string_view kTableOfSection[] = {"ASIGNOMT", "PROFT", "AULAT",
-                                                "GRUPOST",  "ASIGT", "DIASHORAST"};
+constexpr const auto& kTableOfSection = kWorkTables;
 static_assert(std::size(kTableOfSection) == std::size(delphos::kSections));
 
 constexpr std::string_view kNoEsExportacion = "El documento no es una exportación de DELPHOS: ";

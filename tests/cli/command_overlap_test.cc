@@ -17,7 +17,7 @@
 #include <string>
 
 #include "base/utf8_path.h"
-#include "cli/comprobar.h"
+#include "shell/comprobar.h"
 #include "shell/scripted_ui.h"
 #include "shell/tmform.h"
 #include "support/test_files.h"

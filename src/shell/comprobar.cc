@@ -1,4 +1,4 @@
-#include "cli/comprobar.h"
+#include "shell/comprobar.h"
 
 #include <cstdlib>
 #include <exception>
@@ -15,15 +15,13 @@
 #include "shell/error_text.h"
 #include "shell/exchange_lock.h"
 #include "worktables/table_path.h"
+#include "worktables/work_tables.h"
 
 namespace pasahorario {
 namespace fs = std::filesystem;
 
 namespace {
 
-// The tables the import opens, SOLUC first.
-constexpr const char* kImportTables[] = {"SOLUC",    "GRUPOST",    "PROFT", "AULAT",
-                                         "ASIGNOMT", "DIASHORAST", "ASIGT"};
 
 // Where the system's temporary directory comes from, for a message: the
 // variable that names it, when one does.
@@ -116,7 +114,10 @@ DryRun Comprobar(delphos::XmlDocument& doc, const fs::path& chosen_file,
   }
 
   if (!run.pending_repair.empty()) return run;
-  for (const char* table : kImportTables) {
+  // The tables the import opens, SOLUC first.
+  std::vector<std::string_view> import_tables = {kSolutionTable};
+  import_tables.insert(import_tables.end(), std::begin(kWorkTables), std::end(kWorkTables));
+  for (std::string_view table : import_tables) {
     std::error_code ec;
     const fs::path file = dbf::ResolveLetterCase(exchange_dir / (std::string(table) + ".DBF"));
     // Something else under the name is not missing: the import would fail
