@@ -6,13 +6,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sstream>
 
 #include "base/utf8_path.h"
 #include "worktables/dbf_table.h"
+#include "support/test_files.h"
 
 namespace pasahorario {
 namespace {
@@ -25,16 +27,13 @@ using ::testing::Not;
 class ConsoleAppTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("console_app_test_" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-             std::to_string(std::random_device{}()));
-    fs::remove_all(root_);
+    temp_.emplace("console_app_test");
+    root_ = temp_->path();
     fs::create_directories(root_ / "XTEMP");
     fs::copy_file(PathFromUtf8(PASAHORARIO_SOURCE_DIR) / "examples" / "delphos-exportacion.xml",
                   root_ / "centro.xml");
   }
-  void TearDown() override { fs::remove_all(root_); }
+  std::optional<testing_support::TempDir> temp_;
 
   // Runs the console with `arguments`, `typed` as what the terminal gives.
   int Run(std::vector<std::string> arguments, std::string_view typed, bool interactive) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "base/error.h"
+#include "support/test_files.h"
 
 namespace pasahorario::delphos {
 namespace {
@@ -113,9 +114,8 @@ TEST(NombreResultadoTest, PutsThePrefixBeforeTheFileName) {
 }
 
 TEST(GuardarResultadoTest, WritesBesideTheChosenFileAndReplacesAnEarlierResult) {
-  const fs::path dir = fs::temp_directory_path() / u8"resultado-guardar-ñ";
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  const testing_support::TempDir temp("resultado-guardar-ñ");
+  const fs::path& dir = temp.path();
   const fs::path chosen = dir / "horario.xml";
   const std::string original = "<SERVICIO><SALIDAS/></SERVICIO>";
   std::ofstream(chosen, std::ios::binary) << original;

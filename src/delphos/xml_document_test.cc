@@ -5,12 +5,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <fstream>
 #include <functional>
 #include <sstream>
 
 #include "base/error.h"
 #include "delphos/xml_wellformed.h"
+#include "support/test_files.h"
 
 namespace pasahorario::delphos {
 namespace {
@@ -43,13 +46,11 @@ std::string ErrorOf(const std::function<void()>& action) {
 
 class XmlDocumentTest : public testing::Test {
  protected:
+  std::optional<testing_support::TempDir> temp_;
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("xmldoc-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    temp_.emplace("xmldoc");
+    dir_ = temp_->path();
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   fs::path Write(const std::string& name, std::string_view bytes) {
     const fs::path path = dir_ / name;

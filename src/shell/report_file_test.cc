@@ -4,10 +4,10 @@
 
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "base/error.h"
 #include "base/utf8_path.h"
+#include "support/test_files.h"
 
 namespace pasahorario {
 namespace {
@@ -41,13 +41,8 @@ TEST(ReportFileTest, ByteOrderMarkSummaryThenTheGroupedLinesInCrLf) {
 
 class SaveReportFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() / ("report_file_test_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  testing_support::TempDir temp_{"report_file_test"};
+  const fs::path& dir_ = temp_.path();
 };
 
 TEST_F(SaveReportFileTest, ReplacesAnOldFileAndLeavesNothingElse) {

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <optional>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -15,12 +17,12 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "shell/exchange_lock.h"
 #include "worktables/dbf_table.h"
+#include "support/test_files.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -55,11 +57,8 @@ const std::string kNoTerminal =
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("cli_end_to_end_test_" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-             std::to_string(std::random_device{}()));
-    fs::remove_all(root_);
+    temp_.emplace("cli_end_to_end_test");
+    root_ = temp_->path();
     fs::create_directories(xtemp());
     fs::create_directories(root_ / "tmp");
     fs::create_directories(root_ / "consola");
@@ -95,7 +94,7 @@ class CliTest : public ::testing::Test {
            "<salida dato=\"NOMBRE\">LX</salida><salida dato=\"MINUTOS\">55</salida>"
            "<salida dato=\"DIA\">L</salida></listasal></listasal></SALIDAS></SERVICIO>";
   }
-  void TearDown() override { fs::remove_all(root_); }
+  std::optional<pasahorario::testing_support::TempDir> temp_;
 
   fs::path xtemp() const { return root_ / "XTEMP"; }
 

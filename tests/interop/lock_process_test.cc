@@ -2,17 +2,19 @@
 // table exclusively another cannot open it, and the other way round.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 
 #include "base/error.h"
 #include "worktables/dbf_table.h"
+#include "support/test_files.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -30,14 +32,12 @@ std::string Read(const fs::path& file) {
 class LockProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("lock-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-            "-" + std::to_string(std::random_device{}() % 1000000));
-    fs::create_directories(dir_);
+    temp_.emplace("lock");
+    dir_ = temp_->path();
     DbfTable table(dir_, "SOLUC");
     table.Create({pasahorario::dbf::TextField("PROF", 10)});
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  std::optional<pasahorario::testing_support::TempDir> temp_;
 
   // Starts a child process that opens SOLUC with `access` and holds it
   // until Release().
